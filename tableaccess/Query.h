@@ -1,0 +1,82 @@
+// Query objects over dBASE III files, with SQLite as the engine and our own
+// virtual-table module "dbf" (one instance per file).
+//
+// A query carries a folder (DatabaseName; empty = the current folder),
+// statement lines, macros (%M, replaced before each open or run; a macro
+// never set reads "0=0") and parameters set by name.  A table named in a
+// statement, bare or in double quotes, is the file of that name with the
+// extension ".DBF" in the folder, matched without regard to letter case.
+// Statements, names and values are Windows-1251 bytes; the folder is turned
+// into a UTF-8 path only at the operating system.  Every engine failure is
+// an EDatabaseError carrying the engine's message.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Utils/Convert.h"
+
+namespace rts {
+
+// Every failure of the table engine.  The message is UTF-8.
+class EDatabaseError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TQuery {
+ public:
+  TQuery();
+  ~TQuery();
+  TQuery(const TQuery&) = delete;
+  TQuery& operator=(const TQuery&) = delete;
+
+  // Folder of the tables (Windows-1251); empty = the current folder.
+  void SetDatabaseName(const std::string& folder);
+  const std::string& DatabaseName() const;
+
+  // Statement lines; a statement may span several lines.
+  void SetSQL(std::vector<std::string> lines);
+  void SetSQL(const std::string& statement);
+  const std::vector<std::string>& SQL() const;
+
+  void SetMacro(const std::string& name, const std::string& value);
+
+  // Parameters by name (without the colon).
+  void SetParamText(const std::string& name, const std::string& value);
+  void SetParamNumber(const std::string& name, double value);
+  void SetParamDate(const std::string& name, const Date& value);
+  void SetParamNull(const std::string& name);
+
+  // Open runs a statement with a result; the first row is then current.
+  void Open();
+  // ExecSQL runs a statement without a result.
+  void ExecSQL();
+  void Close();
+  bool Active() const;
+
+  bool Eof() const;
+  void Next();
+  // Number of rows of the open result.
+  int RecordCount();
+
+  // The fields of the open result: names as stored in the file.
+  int FieldCount() const;
+  std::vector<std::string> FieldNames() const;
+  int FieldIndex(const std::string& name) const;  // -1 when absent (any case)
+  // A field of the current row; on an empty result "" or 0.
+  std::string FieldText(int index) const;
+  std::string FieldText(const std::string& name) const;
+  double FieldNumber(int index) const;
+  double FieldNumber(const std::string& name) const;
+  bool FieldIsNull(int index) const;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace rts
