@@ -1,0 +1,235 @@
+#include "RTS/ReportReader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "Utils/Messages.h"
+#include "Utils/Text1251.h"
+
+namespace rts {
+
+namespace {
+
+constexpr size_t kBlock = 4 << 20;  // bytes read at a time
+constexpr size_t kTokens = 16;
+
+inline bool IsDelim(char c) { return c == '\t' || c == ' '; }
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Splits `line` into its first 16 tokens at every single tab or space.
+// Missing tokens stay empty.
+void Tokenize(std::string_view line, std::array<std::string_view, kTokens>& tok) {
+  size_t n = 0, from = 0;
+  const size_t len = line.size();
+  for (size_t i = 0; i < len && n < kTokens; ++i) {
+    if (IsDelim(line[i])) {
+      tok[n++] = line.substr(from, i - from);
+      from = i + 1;
+    }
+  }
+  if (n < kTokens) tok[n++] = line.substr(from);
+  for (; n < kTokens; ++n) tok[n] = std::string_view();
+}
+
+// The second token (1-based 2) of a line, cheaply.
+std::string_view SecondToken(std::string_view line) {
+  size_t a = 0;
+  while (a < line.size() && !IsDelim(line[a])) ++a;
+  if (a == line.size()) return {};
+  size_t b = a + 1;
+  while (b < line.size() && !IsDelim(line[b])) ++b;
+  return line.substr(a + 1, b - a - 1);
+}
+
+// Reading state: the table being filled, the line being cleaned and the
+// small buffers the cells are built in.
+class LineSink {
+ public:
+  explicit LineSink(TradeTable& table) : table_(table) { line_.reserve(1024); }
+
+  // One raw line (without its LF).  Applies the cleaning steps and, when
+  // the line is kept, adds its rows.
+  void Raw(const char* p, size_t n) {
+    if (header_) {
+      header_ = false;
+      return;
+    }
+    // Length as read: every CR is dropped from the line.
+    size_t crs = 0;
+    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', p + n - q))); ++q) ++crs;
+    if (n - crs <= 2) return;
+    line_.clear();
+    bool blank = true;
+    char last = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const char c = p[i];
+      if (c == '\r' || c == '\0') continue;
+      if (c == '\t' && last == '\t') continue;
+      line_.push_back(c);
+      last = c;
+      if (blank && c != '\t' && c != ' ' && c != '\n') blank = false;
+    }
+    if (line_.size() < 2 || blank) return;
+    AddTradeLine(line_, table_);
+  }
+
+ private:
+  TradeTable& table_;
+  std::string line_;
+  bool header_ = true;
+};
+
+}  // namespace
+
+std::string UnquoteFileName(std::string_view text) {
+  if (text.empty() || text[0] != '"') return std::string(text);
+  std::string rest(text.substr(1, 256));
+  if (!rest.empty()) rest.pop_back();
+  return rest;
+}
+
+void AddTradeLine(std::string_view cleaned, TradeTable& table) {
+  // Working copy: the comma repair may delete a character, and every comma
+  // becomes a hyphen.
+  thread_local std::string line;
+  line.assign(cleaned);
+  const size_t firstComma = line.find(',');
+  if (firstComma != std::string::npos) {
+    const std::string_view t2 = SecondToken(line);
+    if (!t2.empty() && t2.back() == ',' && firstComma + 2 < line.size() &&
+        line[firstComma + 1] == ' ' && IsDigit(line[firstComma + 2])) {
+      line.erase(firstComma + 1, 1);
+    }
+    for (size_t i = firstComma; i < line.size(); ++i) {
+      if (line[i] == ',') line[i] = '-';
+    }
+  }
+
+  std::array<std::string_view, kTokens> t;
+  Tokenize(line, t);
+
+  const std::string_view op = t[2];
+  const std::string_view suffix = op.size() >= 2 ? op.substr(1, 1) : std::string_view();
+  const bool sale = !op.empty() && op[0] == 'S';
+
+  std::string_view c1 = t[4].empty() ? std::string_view("?") : t[4];
+  std::string_view c2;
+  bool split = false;
+  if (const size_t h = c1.find('-'); h != std::string_view::npos) {
+    split = true;
+    c2 = c1.substr(h + 1, 255);
+    c1 = c1.substr(0, h);
+  }
+  char op1Buf[2] = {0, 0}, op2Buf[2] = {0, 0};
+  thread_local std::string op1, op2, security;
+  if (c1.empty() || c1 == "?") {
+    c1 = "?";
+    c2 = "?";
+    op1.assign(op).push_back('P');
+    op2.assign(op).push_back('S');
+  } else {
+    op1Buf[0] = sale ? 'S' : 'P';
+    op2Buf[0] = sale ? 'P' : 'S';
+    op1.assign(op1Buf, 1).append(suffix);
+    op2.assign(op2Buf, 1).append(suffix);
+  }
+  security.assign(t[0]).append(t[1]);
+
+  std::array<std::string_view, kTradeColumns> cells;
+  cells[Client] = c1;
+  cells[Operation] = op1;
+  cells[TradeDate] = t[12];
+  cells[TradeTime] = t[13];
+  cells[Transaction] = t[11];
+  cells[SecurityCode] = security;
+  cells[Price] = t[6];
+  cells[Quantity] = t[7];
+  cells[Amount] = t[8];
+  cells[Currency] = t[9];
+  cells[Counterparty] = t[5];
+  cells[Status] = t[3];
+  cells[Scheme] = t[14];
+  cells[SettlementDate] = t[10];
+  cells[Comment] = t[15];
+  table.AddRow(cells);
+  if (split) {
+    cells[Client] = c2;
+    cells[Operation] = op2;
+    table.AddRow(cells);
+  }
+}
+
+bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
+  const std::string name = UnquoteFileName(fieldText);
+  const std::string osName = OsFileName(name);
+  struct stat st {};
+  if (name.empty() || ::stat(osName.c_str(), &st) != 0) {
+    InfoMess("Файл " + Cp1251ToUtf8(name) + "  не найден.");
+    return false;
+  }
+  auto fail = [&](int err) {
+    table.Clear();
+    throw std::runtime_error("Ошибка чтения файла " + osName + ": " + std::strerror(err));
+  };
+  const int fd = ::open(osName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail(errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+
+  table.Clear();
+  // Cells take fewer bytes than their lines; reserved room that is never
+  // written costs no memory.
+  const size_t size = static_cast<size_t>(st.st_size);
+  table.Reserve(size / 48 + 16, size + size / 8 + 4096);
+#ifdef POSIX_FADV_SEQUENTIAL
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+
+  LineSink sink(table);
+  std::vector<char> buf(kBlock);
+  size_t have = 0;        // bytes in buf
+  bool stopped = false;
+  for (;;) {
+    if (have == buf.size()) buf.resize(buf.size() * 2);  // a very long line
+    const ssize_t got = ::read(fd, buf.data() + have, buf.size() - have);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    const bool eof = got == 0;
+    have += static_cast<size_t>(got);
+    const char* p = buf.data();
+    const char* end = p + have;
+    while (p < end) {  // p is always where a line begins
+      if (*p == '\x1a') {
+        stopped = true;
+        break;
+      }
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+      if (!lf) {
+        if (!eof) break;
+        sink.Raw(p, end - p);  // last line without LF
+        p = end;
+        break;
+      }
+      sink.Raw(p, lf - p);
+      p = lf + 1;
+    }
+    if (stopped || eof) break;
+    // Keep the unfinished line for the next block.
+    const size_t rest = static_cast<size_t>(end - p);
+    std::memmove(buf.data(), p, rest);
+    have = rest;
+  }
+  return true;
+}
+
+}  // namespace rts

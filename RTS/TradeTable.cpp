@@ -1,0 +1,143 @@
+#include "RTS/TradeTable.h"
+
+#include <limits>
+#include <unordered_map>
+
+namespace rts {
+
+const std::array<TradeColumnInfo, kTradeColumns> kTradeColumnInfo = {{
+    {"Клиент", 64},
+    {"Опер.", 35},
+    {"Дата сделки", 70},
+    {"Время сделки", 75},
+    {"Транзакция", 75},
+    {"Код ЦБ", 64},
+    {"Цена", 64},
+    {"Колич.", 50},
+    {"Сумма", 64},
+    {"Валюта", 45},
+    {"Контрагент", 64},
+    {"Статус", 64},
+    {"Схема", 35},
+    {"Дата расчетов", 64},
+    {"Комментарий", 150},
+}};
+
+// Layout: the cells of one row lie one after another in the byte arena; a
+// row is found by its start offset and the end offsets of its fifteen cells
+// relative to that start (16-bit, so a row costs 38 bytes besides its text).
+// A rewritten cell writes the whole row anew at the arena's end, unless the
+// new text has the old length, when it is overwritten in place.  A row whose
+// text does not fit 16-bit offsets (never seen in a real report) is kept
+// apart as whole strings.
+struct TradeTable::Impl {
+  static constexpr uint64_t kSpilled = std::numeric_limits<uint64_t>::max();
+  using Ends = std::array<uint16_t, kTradeColumns>;
+
+  std::string arena;
+  std::vector<uint64_t> start;  // index row - 1
+  std::vector<Ends> ends;
+  std::unordered_map<size_t, TradeRow> spilled;  // key row - 1
+
+  std::string_view Get(size_t i, int column) const {
+    if (start[i] == kSpilled) return spilled.at(i)[column];
+    const Ends& e = ends[i];
+    const uint16_t from = column == 0 ? 0 : e[column - 1];
+    return std::string_view(arena).substr(start[i] + from, e[column] - from);
+  }
+
+  // Writes the cells as row i (i == start.size() appends).
+  void Put(size_t i, const std::array<std::string_view, kTradeColumns>& cells) {
+    size_t total = 0;
+    for (const auto& c : cells) total += c.size();
+    if (i == start.size()) {
+      start.push_back(0);
+      ends.emplace_back();
+    }
+    if (total > std::numeric_limits<uint16_t>::max()) {
+      TradeRow row;
+      for (int c = 0; c < kTradeColumns; ++c) row[c] = std::string(cells[c]);
+      spilled[i] = std::move(row);
+      start[i] = kSpilled;
+      return;
+    }
+    spilled.erase(i);
+    start[i] = arena.size();
+    Ends& e = ends[i];
+    uint16_t at = 0;
+    for (int c = 0; c < kTradeColumns; ++c) {
+      arena.append(cells[c]);
+      at = static_cast<uint16_t>(at + cells[c].size());
+      e[c] = at;
+    }
+  }
+};
+
+TradeTable::TradeTable() : impl_(new Impl) {}
+TradeTable::~TradeTable() { delete impl_; }
+TradeTable::TradeTable(TradeTable&& other) noexcept : impl_(other.impl_) { other.impl_ = new Impl; }
+TradeTable& TradeTable::operator=(TradeTable&& other) noexcept {
+  if (this != &other) std::swap(impl_, other.impl_);
+  return *this;
+}
+
+size_t TradeTable::RowCount() const { return impl_->start.size(); }
+
+std::string_view TradeTable::Cell(size_t row, int column) const {
+  return impl_->Get(row - 1, column);
+}
+
+void TradeTable::SetCell(size_t row, int column, std::string_view value) {
+  Impl& m = *impl_;
+  const size_t i = row - 1;
+  if (m.start[i] == Impl::kSpilled) {
+    TradeRow copy = m.spilled.at(i);
+    copy[column] = std::string(value);
+    std::array<std::string_view, kTradeColumns> cells;
+    for (int c = 0; c < kTradeColumns; ++c) cells[c] = copy[c];
+    m.Put(i, cells);
+    return;
+  }
+  const std::string_view old = m.Get(i, column);
+  if (old.size() == value.size()) {
+    const size_t at = static_cast<size_t>(old.data() - m.arena.data());
+    m.arena.replace(at, value.size(), value);
+    return;
+  }
+  // The old cells are copied out first: appending may move the arena.
+  TradeRow copy = Row(row);
+  copy[column] = std::string(value);
+  std::array<std::string_view, kTradeColumns> cells;
+  for (int c = 0; c < kTradeColumns; ++c) cells[c] = copy[c];
+  m.Put(i, cells);
+}
+
+TradeRow TradeTable::Row(size_t row) const {
+  TradeRow r;
+  for (int c = 0; c < kTradeColumns; ++c) r[c] = std::string(Cell(row, c));
+  return r;
+}
+
+size_t TradeTable::AddRow(const std::array<std::string_view, kTradeColumns>& cells) {
+  impl_->Put(impl_->start.size(), cells);
+  return impl_->start.size();
+}
+
+void TradeTable::Clear() {
+  Impl fresh;
+  std::swap(*impl_, fresh);
+}
+
+void TradeTable::Reserve(size_t rows, size_t bytes) {
+  impl_->start.reserve(rows);
+  impl_->ends.reserve(rows);
+  impl_->arena.reserve(bytes);
+}
+
+bool TradeTable::SameTradeKey(size_t rowA, size_t rowB) const {
+  return Cell(rowA, Client) == Cell(rowB, Client) &&
+         Cell(rowA, Operation) == Cell(rowB, Operation) &&
+         Cell(rowA, Transaction) == Cell(rowB, Transaction);
+}
+
+}  // namespace rts
