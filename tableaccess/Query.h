@@ -73,6 +73,27 @@ class TQuery {
   double FieldNumber(const std::string& name) const;
   bool FieldIsNull(int index) const;
 
+  // Live results, for the editable grid of a table.  OpenLive opens a
+  // statement of the form "select COLUMNS from TABLE [where ...]" (one
+  // table, no grouping) and keeps only the record number of each row: a row
+  // is read from the file when it is visited, so a million-record table
+  // opens quickly and is never copied.  RecordCount() is the number of rows;
+  // Next/Eof walk the rows; MoveTo jumps to one.  The edits below write
+  // through the engine at once, with its checks (a value that does not fit
+  // its field raises EDatabaseError and changes nothing).
+  void OpenLive();
+  bool Live() const;
+  // Makes row `row` (0-based) current; -1 or past the end leaves no row.
+  void MoveTo(int row);
+  int RecNo() const;  // the current row, -1 when none
+  // Writes a field of the current row's record; "" writes blanks.
+  void SetFieldText(int index, const std::string& value);
+  void SetFieldNull(int index);
+  // Appends a record of blanks to the table; it becomes the last, current row.
+  void AppendRecord();
+  // Deletes the current row's record; the row after it becomes current.
+  void DeleteRecord();
+
   struct Impl;
 
  private:
