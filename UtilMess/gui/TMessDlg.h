@@ -14,6 +14,7 @@ class QPushButton;
 class QSplitter;
 class TFansyGradientCaption;
 class TPanel;
+class DockLayout;
 
 // One message: a picture telling its kind, the text, the buttons of the
 // kind, and optionally a read-only list of detail lines with a pointer to
@@ -58,8 +59,7 @@ class TMessDlg : public QDialog {
   QLabel* LinePosLabel;
   QPlainTextEdit* ObjectMemo;
 
-  // The button that Esc presses (YesBtn in kinds 0-2, NoBtn in kind 3,
-  // none in kind 4).
+  // The button that Esc presses (YesBtn in kinds 0-2, NoBtn in kinds 3, 4).
   QPushButton* cancelButton() const { return cancelBtn_; }
 
   // Refreshes LinePosLabel from the caret of ObjectMemo: "(line:column)".
@@ -68,14 +68,15 @@ class TMessDlg : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildDesign();
+  DockLayout* dock() const;
   void placeCaret(const std::vector<std::string>& details, int line, int pos);
   QPushButton* cancelBtn_ = nullptr;
+  int scrollLines_ = 0;  // lines the detail memo is scrolled down when shown
   rts::DetailsHandler onDetails_;
 };
 

@@ -58,6 +58,9 @@ class TProgressForm : public QWidget {
     QLabel* check;  // the check mark, once the step is complete
   };
   const std::vector<Step>& Steps() const { return steps_; }
+  // Showing disables the owner's window and starts the clock; hiding gives
+  // the owner's window back.
+  void setVisible(bool visible) override;
   int CurrentStep() const { return currentStep_; }
   double StartTime() const { return startTime_; }
   bool MainWindowDisabled() const { return mainWindowDisabled_; }
@@ -79,17 +82,14 @@ class TProgressForm : public QWidget {
   static constexpr int ClientHeight = 103;  // without the caption strip
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void build(const QString& caption, const QStringList& stepNames);
   void CloseBtnClick();
   void GiveBackMainWindow();
-  void Repaint(int stepIndex, int position, int total);
+  void ShowCount(int position, int total);
   static QString CountText(int position, int total);
 
   QPointer<QWidget> owner_;
@@ -100,7 +100,6 @@ class TProgressForm : public QWidget {
   bool mainWindowDisabled_ = false;
   int closeKind_ = 2;
   QElapsedTimer sinceEvents_;
-  int lastPosition_ = 0, lastTotal_ = 0;
 };
 
 // Drives a TProgressForm owned by the given window from core code.
