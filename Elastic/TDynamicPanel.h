@@ -106,6 +106,7 @@ class TDynamicPanel : public TPanel {
   struct Entry {
     QString text;
     QPointer<QWidget> control;
+    const QObject* key = nullptr;  // the control, to find its entry while it is destroyed
   };
   void SetPanelSize(int s);
   void AnimatePanelSize(int target);
@@ -115,7 +116,8 @@ class TDynamicPanel : public TPanel {
   void ControlRemoved(QObject* obj);
   void FireMiniChange();
   void FireSizeChange();
-  void setAxisSize(int s);
+  void attach(Entry& entry, QWidget* control);
+  void watch(QObject* obj);
   void swapBevels();
   // The mouse reactions, for the panel itself or its Scrolling box.
   void doDoubleClick();
@@ -136,6 +138,7 @@ class TDynamicPanel : public TPanel {
   bool designMinimized_ = false;
   bool onEdge_ = false;
   bool dragging_ = false;
+  bool animating_ = false;
   int dragX_ = 0, dragY_ = 0;
   bool minimizedAtDown_ = false;
   int sizeAtDown_ = 0;

@@ -24,6 +24,8 @@ class TFilenameEdit : public QWidget {
   void setFilter(const QString& filter) { filter_ = filter; }
   QString filter() const { return filter_; }
   void setDialogTitle(const QString& title) { title_ = title; }
+  // A save dialog lets the operator name a file that does not exist yet.
+  void setSaveDialog(bool save) { save_ = save; }
 
   // Replaces the file dialog (for tests and headless use): receives the
   // current name, returns whether it was accepted and sets `name`.
@@ -46,5 +48,6 @@ class TFilenameEdit : public QWidget {
   QToolButton* button_;
   QString filter_;
   QString title_;
+  bool save_ = false;
   DialogRunner runner_;
 };

@@ -27,11 +27,14 @@ class TRussianCalendar : public QCalendarWidget {
 
   // Text shown in the month button (the long name of the shown month).
   QString shownMonthText() const;
+  // Text shown in the day-of-week header above grid column `column`.
+  QString headerText(int column) const;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void applyNames();
 };
 
