@@ -118,14 +118,20 @@ constexpr CaseTables kCase = MakeCaseTables();
 char32_t Cp1251ToUnicode(unsigned char byte) { return CodePoint(byte); }
 
 std::string Cp1251ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
+  // Two passes over the tables: the exact length, then the bytes.
+  size_t len = 0;
+  for (char ch : bytes) len += kUtf8[static_cast<unsigned char>(ch)].len;
+  if (len == bytes.size()) return std::string(bytes);  // plain ASCII
+  std::string out(len, '\0');
+  char* p = out.data();
   for (char ch : bytes) {
     const Utf8Form& f = kUtf8[static_cast<unsigned char>(ch)];
-    if (f.len == 1)
-      out.push_back(ch);
-    else
-      out.append(f.bytes, f.len);
+    p[0] = f.bytes[0];
+    if (f.len > 1) {
+      p[1] = f.bytes[1];
+      if (f.len > 2) p[2] = f.bytes[2];
+    }
+    p += f.len;
   }
   return out;
 }
