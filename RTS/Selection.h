@@ -81,6 +81,7 @@ struct OpenStatus {
   std::string marked;  // "Отмеченных  сделок: N"
 };
 std::string MarkedStatusText(const MarkedList& marked);
+OpenStatus StatusTexts(const TradeTable& table, const MarkedList& marked);
 
 // The closing steps of the show/refresh action: the two warnings (when the
 // flags call for them) and the two status texts.

@@ -1,0 +1,86 @@
+// read_report [TRADES] [FILE]: times ReadTradeReport on a synthetic report
+// of TRADES trades (1,000,000 by default) against `cat FILE > /dev/null`
+// and `wc -l FILE` in the same run, and prints the peak memory of the
+// process beside the file's size.  The report is written by a child
+// process, so its memory does not count here.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "RTS/ReportReader.h"
+#include "bench/ReportGen.h"
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
+
+double TimeShell(const std::string& command, int runs) {
+  double best = 1e9;
+  for (int i = 0; i < runs; ++i) {
+    const auto a = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0) {
+      std::fprintf(stderr, "failed: %s\n", command.c_str());
+      std::exit(1);
+    }
+    best = std::min(best, Seconds(a, std::chrono::steady_clock::now()));
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const unsigned long long trades = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000ULL;
+  const std::string file = argc > 2 ? argv[2] : "/tmp/rts_bench_report_" + std::to_string(trades) + ".txt";
+
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      std::FILE* out = std::fopen(file.c_str(), "wb");
+      if (!out) _exit(1);
+      rts::bench::WriteReport(out, trades);
+      _exit(std::fclose(out) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || ::stat(file.c_str(), &st) != 0) {
+      std::fprintf(stderr, "cannot write %s\n", file.c_str());
+      return 1;
+    }
+  }
+  const double mib = st.st_size / (1024.0 * 1024.0);
+
+  const int runs = 3;
+  const double cat = TimeShell("cat '" + file + "' > /dev/null", runs);
+  const double wc = TimeShell("wc -l '" + file + "' > /dev/null", runs);
+
+  double best = 1e9;
+  size_t rows = 0;
+  for (int i = 0; i < runs; ++i) {
+    rts::TradeTable table;
+    const auto a = std::chrono::steady_clock::now();
+    if (!rts::ReadTradeReport(file, table)) return 1;
+    best = std::min(best, Seconds(a, std::chrono::steady_clock::now()));
+    rows = table.RowCount();
+  }
+  struct rusage ru {};
+  ::getrusage(RUSAGE_SELF, &ru);
+  const double peak = ru.ru_maxrss / 1024.0;  // KiB -> MiB
+
+  std::printf("report: %s, %llu trades, %zu grid rows, %.1f MiB\n", file.c_str(), trades, rows, mib);
+  std::printf("cat > /dev/null : %8.3f s\n", cat);
+  std::printf("wc -l           : %8.3f s\n", wc);
+  std::printf("ReadTradeReport : %8.3f s  (%.2f x wc -l, best of %d)\n", best, best / wc, runs);
+  std::printf("peak RSS        : %8.1f MiB (%.2f x file size)\n", peak, peak / mib);
+  return 0;
+}
