@@ -1,5 +1,8 @@
 #include "Utils/Convert.h"
 
+#include "Utils/Text1251.h"
+
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -72,25 +75,28 @@ bool TryTextToNumber(std::string_view text, double& value) {
   if (ptr != s.data() + n) return false;
   if (ec == std::errc::result_out_of_range) {
     // Too small to be told from zero is zero; too large is no number.
-    double probe = 0;
-    std::string small(s.substr(start));
-    const size_t e = small.find_first_of("eE");
-    int exp10 = e == std::string::npos ? 0 : std::atoi(small.c_str() + e + 1);
-    std::string mant = small.substr(0, e);
-    const size_t dot = mant.find('.');
+    // Decide by the decimal magnitude: the place of the first non-zero
+    // digit plus the exponent (saturated, it only needs its sign).
+    const std::string_view num = s.substr(start);
+    const size_t ePos = num.find_first_of("eE");
+    const std::string_view mant = num.substr(0, ePos);
+    long long exp10 = 0;
+    if (ePos != std::string_view::npos) {
+      size_t k = ePos + 1;
+      const bool expNegative = num[k] == '-';
+      if (num[k] == '+' || num[k] == '-') ++k;
+      for (; k < num.size(); ++k) exp10 = std::min(exp10 * 10 + (num[k] - '0'), 1000000000LL);
+      if (expNegative) exp10 = -exp10;
+    }
+    const size_t dot = std::min(mant.find('.'), mant.size());
     const size_t first = mant.find_first_not_of("0.");
-    if (first == std::string::npos) {
-      probe = 0;  // all zeros
-    } else {
-      const long long pointPos = dot == std::string::npos ? static_cast<long long>(mant.size())
-                                                          : static_cast<long long>(dot);
-      const long long magnitude =
-          (static_cast<long long>(first) < pointPos ? pointPos - static_cast<long long>(first)
-                                                    : pointPos - static_cast<long long>(first) + 1) +
-          exp10;
+    if (first != std::string_view::npos) {
+      // 10^(magnitude-1) <= |value| < 10^magnitude
+      const long long magnitude = static_cast<long long>(dot) - static_cast<long long>(first) +
+                                  (first > dot ? 1 : 0) + exp10;
       if (magnitude > 0) return false;
     }
-    v = probe;
+    v = 0;
   } else if (ec != std::errc()) {
     return false;
   }
@@ -100,7 +106,7 @@ bool TryTextToNumber(std::string_view text, double& value) {
 
 double TextToNumber(std::string_view text) {
   double v = 0;
-  if (!TryTextToNumber(text, v)) throw EConvertError("'" + std::string(text) + "' не является числом");
+  if (!TryTextToNumber(text, v)) throw EConvertError("'" + Cp1251ToUtf8(text) + "' не является числом");
   return v;
 }
 
@@ -266,7 +272,7 @@ bool TryTextToDate(std::string_view text, Date& date) {
 
 Date TextToDate(std::string_view text) {
   Date d;
-  if (!TryTextToDate(text, d)) throw EConvertError("'" + std::string(text) + "' не является датой");
+  if (!TryTextToDate(text, d)) throw EConvertError("'" + Cp1251ToUtf8(text) + "' не является датой");
   return d;
 }
 

@@ -14,11 +14,12 @@ TEST(ConvertNumber, TextToNumberAcceptsOnlyTheNumberForm) {
   const Case cases[] = {
       {"0", true, 0}, {"12.5", true, 12.5}, {"  -3.25\t", true, -3.25}, {"+7", true, 7},
       {"1e3", true, 1000}, {"1.5E-2", true, 0.015}, {"2e+2", true, 200}, {".5", true, 0.5},
-      {"5.", true, 5}, {"-0", true, 0}, {"1e-400", true, 0},
+      {"5.", true, 5}, {"-0", true, 0}, {"1e-400", true, 0}, {"-0.0001e-99999999999999", true, 0},
+      {"123e-500", true, 0}, {"0.00e999", true, 0},
       {"", false, 0}, {"  ", false, 0}, {"abc", false, 0}, {"1,5", false, 0}, {"1.5.", false, 0},
       {"1e", false, 0}, {"e5", false, 0}, {".", false, 0}, {"+-1", false, 0}, {"1 2", false, 0},
       {"inf", false, 0}, {"nan", false, 0}, {"0x10", false, 0}, {"1e400", false, 0},
-      {"12a", false, 0}, {"- 1", false, 0},
+      {"12a", false, 0}, {"- 1", false, 0}, {"0.01e311", false, 0}, {"0.01e310", true, 1e308}, {"1e99999999999999", false, 0},
   };
   for (const auto& c : cases) {
     double v = -99;
@@ -38,6 +39,13 @@ TEST(ConvertNumber, TextToNumberThrowsWithTheTextQuoted) {
     EXPECT_STREQ(e.what(), "'1,5' не является числом");
   }
   EXPECT_THROW(TextToNumber("abc"), EConvertError);
+  // The text is report data (Windows-1251); the message is UTF-8.
+  try {
+    TextToNumber("\xF6\xE5\xED\xE0");
+    FAIL() << "no exception";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'цена' не является числом");
+  }
 }
 
 TEST(ConvertNumber, NumberToTextGeneralFormat) {
