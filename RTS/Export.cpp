@@ -1,5 +1,7 @@
 #include "RTS/Export.h"
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -69,6 +71,41 @@ std::string ExportList::Line(size_t i) const {
 // ---------------------------------------------------------------------------
 // Building the lines
 
+std::string FormatExportNumber(double value, int decimals) {
+  // The exact decimal expansion of the double, then rounding half away from
+  // zero at `decimals`: 58.15 (stored as 58.14999...) gives "58.1".
+  char buf[400];
+  const int len = std::snprintf(buf, sizeof buf, "%.*f", decimals + 60, std::fabs(value));
+  if (len <= 0 || len >= static_cast<int>(sizeof buf) || !std::isfinite(value)) {
+    return FormatFixed(value, decimals);  // out of any sensible range
+  }
+  std::string digits(buf, static_cast<size_t>(len));
+  const size_t point = digits.find('.');
+  const bool up = digits[point + 1 + static_cast<size_t>(decimals)] >= '5';
+  digits.resize(point + 1 + static_cast<size_t>(decimals));
+  if (decimals == 0) digits.pop_back();
+  if (up) {
+    size_t i = digits.size();
+    for (;;) {
+      if (i == 0) {
+        digits.insert(digits.begin(), '1');
+        break;
+      }
+      --i;
+      if (digits[i] == '.') continue;
+      if (digits[i] == '9') {
+        digits[i] = '0';
+        continue;
+      }
+      ++digits[i];
+      break;
+    }
+  }
+  const bool zero = digits.find_first_not_of("0.") == std::string::npos;
+  if (value < 0 && !zero) digits.insert(digits.begin(), '-');
+  return digits;
+}
+
 size_t MergeOrderFills(const TradeTable& table, const MarkedList& marked, bool mergeOrders,
                        size_t r, double& amount, double& quantity) {
   const size_t rows = table.RowCount();
@@ -108,7 +145,7 @@ ExportList BuildExportList(const TradeTable& table, const MarkedList& marked,
     double q = TextToNumber(table.Cell(r, Quantity));
     const size_t next = MergeOrderFills(table, marked, in.mergeOrders, r, a, q);
     list.Append(table.Cell(r, Client), table.Cell(r, SecurityCode), table.Cell(r, Operation),
-                FormatFixed(a, 3), FormatFixed(q, 1), table.Cell(r, Transaction),
+                FormatExportNumber(a, 3), FormatExportNumber(q, 1), table.Cell(r, Transaction),
                 table.Cell(r, Currency));
     r = next;
   }
@@ -145,7 +182,7 @@ void SqueezeByClient(ExportList& list) {
       q += TextToNumber(list.Field(m[k], 5));
     }
     out.Append(list.Field(first, 1), list.Field(first, 2), list.Field(first, 3),
-               FormatFixed(p, 3), FormatFixed(q, 1), list.Field(first, 7), list.Field(first, 9));
+               FormatExportNumber(p, 3), FormatExportNumber(q, 1), list.Field(first, 7), list.Field(first, 9));
   }
   list = std::move(out);
 }
