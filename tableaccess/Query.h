@@ -14,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Utils/Convert.h"
@@ -25,6 +26,13 @@ class EDatabaseError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The statement of `lines` (joined by line feeds) with its macros replaced:
+// "%NAME" outside quotes (an even count of ' and " before it on its line),
+// the name ending at the end of the line or at a space , ; ) . CR or LF;
+// names match without regard to case; a macro not in `macros` reads "0=0".
+std::string ExpandMacros(const std::vector<std::string>& lines,
+                         const std::vector<std::pair<std::string, std::string>>& macros);
 
 class TQuery {
  public:
@@ -54,6 +62,9 @@ class TQuery {
   void Open();
   // ExecSQL runs a statement without a result.
   void ExecSQL();
+  // Runs the statement whatever its kind: opens it when it has a result
+  // (true), runs it otherwise (false).
+  bool Execute();
   void Close();
   bool Active() const;
 
