@@ -71,14 +71,14 @@ std::string ExportList::Line(size_t i) const {
 // ---------------------------------------------------------------------------
 // Building the lines
 
-std::string FormatExportNumber(double value, int decimals) {
-  // The exact decimal expansion of the double, then rounding half away from
-  // zero at `decimals`: 58.15 (stored as 58.14999...) gives "58.1".
+namespace {
+
+// The slow road of FormatExportNumber: the exact decimal expansion by the
+// C library, rounded by hand.
+std::string FormatByExpansion(double value, int decimals) {
   char buf[400];
   const int len = std::snprintf(buf, sizeof buf, "%.*f", decimals + 60, std::fabs(value));
-  if (len <= 0 || len >= static_cast<int>(sizeof buf) || !std::isfinite(value)) {
-    return FormatFixed(value, decimals);  // out of any sensible range
-  }
+  if (len <= 0 || len >= static_cast<int>(sizeof buf)) return FormatFixed(value, decimals);
   std::string digits(buf, static_cast<size_t>(len));
   const size_t point = digits.find('.');
   const bool up = digits[point + 1 + static_cast<size_t>(decimals)] >= '5';
@@ -103,6 +103,32 @@ std::string FormatExportNumber(double value, int decimals) {
   }
   const bool zero = digits.find_first_not_of("0.") == std::string::npos;
   if (value < 0 && !zero) digits.insert(digits.begin(), '-');
+  return digits;
+}
+
+}  // namespace
+
+std::string FormatExportNumber(double value, int decimals) {
+  // value * 10^decimals is exact in a 64-bit mantissa for up to 3 decimals
+  // (53 + 10 bits), so its fraction decides the rounding exactly: 58.15,
+  // stored as 58.14999..., gives "58.1"; an exact half goes away from zero.
+  constexpr bool kWide = std::numeric_limits<long double>::digits >= 63;
+  if (!kWide || decimals < 0 || decimals > 3 || !std::isfinite(value) ||
+      std::fabs(value) >= 1e15) {
+    return FormatByExpansion(value, decimals);
+  }
+  static constexpr long double kScale[4] = {1.0L, 10.0L, 100.0L, 1000.0L};
+  const long double s = std::fabs(static_cast<long double>(value)) * kScale[decimals];
+  const long double whole = std::floor(s);
+  const uint64_t m = static_cast<uint64_t>(whole) + (s - whole >= 0.5L ? 1 : 0);
+  char buf[32];
+  int n = std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(m));
+  std::string digits(buf, static_cast<size_t>(n));
+  if (digits.size() <= static_cast<size_t>(decimals)) {
+    digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+  }
+  if (decimals > 0) digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
+  if (value < 0 && m != 0) digits.insert(digits.begin(), '-');
   return digits;
 }
 
