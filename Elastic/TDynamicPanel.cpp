@@ -193,8 +193,8 @@ void TDynamicPanel::Loaded() {
 }
 
 void TDynamicPanel::watch(QObject* obj) {
-  connect(obj, &QObject::destroyed, this, [this](QObject* o) { ControlRemoved(o); },
-          Qt::UniqueConnection);
+  disconnect(obj, &QObject::destroyed, this, nullptr);
+  connect(obj, &QObject::destroyed, this, [this](QObject* o) { ControlRemoved(o); });
 }
 
 void TDynamicPanel::attach(Entry& entry, QWidget* control) {
@@ -311,6 +311,13 @@ void TDynamicPanel::setScrolling(QScrollArea* box) {
 bool TDynamicPanel::eventFilter(QObject* watched, QEvent* event) {
   if (scrolling_ && watched == scrolling_->viewport()) {
     const auto type = event->type();
+    if (type == QEvent::MouseButtonDblClick || type == QEvent::MouseMove ||
+        type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
+      const auto* me = static_cast<QMouseEvent*>(event);
+      boxEventType_ = type;
+      boxEventTime_ = me->timestamp();
+      boxEventAt_ = me->globalPosition();
+    }
     if (type == QEvent::MouseButtonDblClick) {
       doDoubleClick();
     } else if (type == QEvent::MouseMove || type == QEvent::MouseButtonPress) {
@@ -328,24 +335,33 @@ bool TDynamicPanel::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------
 // Mouse
 
+// A mouse event the Scrolling box did not take comes on to the panel; the
+// filter on the box has already reacted to it.
+bool TDynamicPanel::fromScrolling(QMouseEvent* event) const {
+  // Qt passes copies of the event on to the parents (more than once, for
+  // a double-click): compare its particulars.
+  return boxEventType_ == event->type() && boxEventTime_ == event->timestamp() &&
+         boxEventAt_ == event->globalPosition();
+}
+
 void TDynamicPanel::mouseDoubleClickEvent(QMouseEvent* event) {
   TPanel::mouseDoubleClickEvent(event);
-  doDoubleClick();
+  if (!fromScrolling(event)) doDoubleClick();
 }
 
 void TDynamicPanel::mouseMoveEvent(QMouseEvent* event) {
   TPanel::mouseMoveEvent(event);
-  doMouseMove(this, event->position().toPoint());
+  if (!fromScrolling(event)) doMouseMove(this, event->position().toPoint());
 }
 
 void TDynamicPanel::mousePressEvent(QMouseEvent* event) {
   TPanel::mousePressEvent(event);
-  doMousePress(event->position().toPoint());
+  if (!fromScrolling(event)) doMousePress(event->position().toPoint());
 }
 
 void TDynamicPanel::mouseReleaseEvent(QMouseEvent* event) {
   TPanel::mouseReleaseEvent(event);
-  doMouseRelease();
+  if (!fromScrolling(event)) doMouseRelease();
 }
 
 void TDynamicPanel::doDoubleClick() {

@@ -2,14 +2,16 @@
 // dragging its free edge and collapses or restores by double-clicking it.
 #pragma once
 
+#include <QEvent>
 #include <QPointer>
+#include <QScrollArea>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
 #include "Elastic/DockLayout.h"
 
-class QScrollArea;
+#include <QScrollArea>
 class TDynamicPanel;
 
 // Sizing settings of one TDynamicPanel, owned by it.
@@ -124,6 +126,7 @@ class TDynamicPanel : public TPanel {
   void doMouseMove(QWidget* under, QPoint pos);
   void doMousePress(QPoint pos);
   void doMouseRelease();
+  bool fromScrolling(QMouseEvent* event) const;
 
   TSizable sizable_;
   std::vector<Entry> alignControls_;
@@ -139,6 +142,10 @@ class TDynamicPanel : public TPanel {
   bool onEdge_ = false;
   bool dragging_ = false;
   bool animating_ = false;
+  // The last mouse event seen on the Scrolling box, which Qt may pass on.
+  QEvent::Type boxEventType_ = QEvent::None;
+  quint64 boxEventTime_ = 0;
+  QPointF boxEventAt_;
   int dragX_ = 0, dragY_ = 0;
   bool minimizedAtDown_ = false;
   int sizeAtDown_ = 0;
