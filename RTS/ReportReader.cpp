@@ -4,10 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "Utils/Messages.h"
 #include "Utils/Text1251.h"
@@ -47,6 +53,150 @@ std::string_view SecondToken(std::string_view line) {
   return line.substr(a + 1, b - a - 1);
 }
 
+// Appends the row (or the two rows of a split client) of one trade line
+// given as its 16 tokens.
+void AddTokens(const std::array<std::string_view, kTokens>& t, TradeTable& table) {
+  const std::string_view op = t[2];
+  const std::string_view suffix = op.size() >= 2 ? op.substr(1, 1) : std::string_view();
+  const bool sale = !op.empty() && op[0] == 'S';
+
+  std::string_view c1 = t[4].empty() ? std::string_view("?") : t[4];
+  std::string_view c2;
+  bool split = false;
+  if (const size_t h = c1.find('-'); h != std::string_view::npos) {
+    split = true;
+    c2 = c1.substr(h + 1, 255);
+    c1 = c1.substr(0, h);
+  }
+  // Operations and the security code are short: built on the stack, with a
+  // heap string only for unusually long tokens.
+  char op1Buf[64], op2Buf[64], secBuf[128];
+  std::string op1Long, op2Long, secLong;
+  std::string_view op1, op2, security;
+  if (c1.empty() || c1 == "?") {
+    c1 = "?";
+    c2 = "?";
+    if (op.size() + 1 <= sizeof op1Buf) {
+      std::memcpy(op1Buf, op.data(), op.size());
+      std::memcpy(op2Buf, op.data(), op.size());
+      op1Buf[op.size()] = 'P';
+      op2Buf[op.size()] = 'S';
+      op1 = std::string_view(op1Buf, op.size() + 1);
+      op2 = std::string_view(op2Buf, op.size() + 1);
+    } else {
+      op1 = op1Long.assign(op).append("P");
+      op2 = op2Long.assign(op).append("S");
+    }
+  } else {
+    op1Buf[0] = sale ? 'S' : 'P';
+    op2Buf[0] = sale ? 'P' : 'S';
+    if (!suffix.empty()) op1Buf[1] = op2Buf[1] = suffix[0];
+    op1 = std::string_view(op1Buf, 1 + suffix.size());
+    op2 = std::string_view(op2Buf, 1 + suffix.size());
+  }
+  if (t[0].size() + t[1].size() <= sizeof secBuf) {
+    std::memcpy(secBuf, t[0].data(), t[0].size());
+    std::memcpy(secBuf + t[0].size(), t[1].data(), t[1].size());
+    security = std::string_view(secBuf, t[0].size() + t[1].size());
+  } else {
+    security = secLong.assign(t[0]).append(t[1]);
+  }
+
+  std::array<std::string_view, kTradeColumns> cells;
+  cells[Client] = c1;
+  cells[Operation] = op1;
+  cells[TradeDate] = t[12];
+  cells[TradeTime] = t[13];
+  cells[Transaction] = t[11];
+  cells[SecurityCode] = security;
+  cells[Price] = t[6];
+  cells[Quantity] = t[7];
+  cells[Amount] = t[8];
+  cells[Currency] = t[9];
+  cells[Counterparty] = t[5];
+  cells[Status] = t[3];
+  cells[Scheme] = t[14];
+  cells[SettlementDate] = t[10];
+  cells[Comment] = t[15];
+  table.AddRow(cells);
+  if (split) {
+    cells[Client] = c2;
+    cells[Operation] = op2;
+    table.AddRow(cells);
+  }
+}
+
+// The plain case of a line, decided in one pass over 16 bytes at a time:
+// no CR but a final one, no NUL, no run of tabs, and no comma that the
+// comma repair would act on.  Then the line is already clean, its tokens
+// lie between its delimiters, and its commas become hyphens in place.
+// Returns false when the line needs the general road.
+bool FastLine(char* p, size_t n, TradeTable& table) {
+  if (n && p[n - 1] == '\r') --n;
+  if (n <= 2) return false;
+  uint32_t pos[kTokens];  // the first 16 delimiters
+  size_t nd = 0, firstComma = SIZE_MAX;
+  bool blank = true;  // only tabs and spaces so far
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i tabV = _mm_set1_epi8('\t'), spV = _mm_set1_epi8(' '), crV = _mm_set1_epi8('\r'),
+                nulV = _mm_setzero_si128(), commaV = _mm_set1_epi8(',');
+  unsigned prevTab = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const unsigned tab = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tabV)));
+    const unsigned sp = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, spV)));
+    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(v, crV), _mm_cmpeq_epi8(v, nulV))));
+    if (special || (tab & ((tab << 1) | prevTab))) return false;
+    prevTab = tab >> 15;
+    if (firstComma == SIZE_MAX) {
+      const unsigned comma = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, commaV)));
+      if (comma) firstComma = i + static_cast<size_t>(std::countr_zero(comma));
+    }
+    unsigned d = tab | sp;
+    if (d != 0xFFFF) blank = false;
+    while (d && nd < kTokens) {
+      pos[nd++] = static_cast<uint32_t>(i + static_cast<size_t>(std::countr_zero(d)));
+      d &= d - 1;
+    }
+  }
+  char last = i ? p[i - 1] : 0;
+#else
+  char last = 0;
+#endif
+  for (; i < n; ++i) {
+    const char c = p[i];
+    if (c == '\r' || c == '\0' || (c == '\t' && last == '\t')) return false;
+    if (c == ',' && firstComma == SIZE_MAX) firstComma = i;
+    if (IsDelim(c)) {
+      if (nd < kTokens) pos[nd++] = static_cast<uint32_t>(i);
+    } else {
+      blank = false;
+    }
+    last = c;
+  }
+  if (blank) return true;  // dropped
+  std::array<std::string_view, kTokens> t;
+  size_t from = 0, k = 0;
+  for (; k < nd; ++k) {
+    t[k] = std::string_view(p + from, pos[k] - from);
+    from = pos[k] + 1;
+  }
+  if (k < kTokens) t[k++] = std::string_view(p + from, n - from);
+  for (; k < kTokens; ++k) t[k] = std::string_view();
+  if (firstComma != SIZE_MAX) {
+    const std::string_view t2 = t[1];
+    if (!t2.empty() && t2.back() == ',' && firstComma + 2 < n && p[firstComma + 1] == ' ' &&
+        IsDigit(p[firstComma + 2])) {
+      return false;  // the repair deletes a character: general road
+    }
+    for (char* q = p + firstComma; (q = static_cast<char*>(std::memchr(q, ',', p + n - q))); ++q) *q = '-';
+  }
+  AddTokens(t, table);
+  return true;
+}
+
 // Reading state: the table being filled, the line being cleaned and the
 // small buffers the cells are built in.
 class LineSink {
@@ -55,11 +205,12 @@ class LineSink {
 
   // One raw line (without its LF).  Applies the cleaning steps and, when
   // the line is kept, adds its rows.
-  void Raw(const char* p, size_t n) {
+  void Raw(char* p, size_t n) {
     if (header_) {
       header_ = false;
       return;
     }
+    if (FastLine(p, n, table_)) return;
     // Length as read: every CR is dropped from the line.
     size_t crs = 0;
     for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', p + n - q))); ++q) ++crs;
@@ -110,59 +261,9 @@ void AddTradeLine(std::string_view cleaned, TradeTable& table) {
       if (line[i] == ',') line[i] = '-';
     }
   }
-
   std::array<std::string_view, kTokens> t;
   Tokenize(line, t);
-
-  const std::string_view op = t[2];
-  const std::string_view suffix = op.size() >= 2 ? op.substr(1, 1) : std::string_view();
-  const bool sale = !op.empty() && op[0] == 'S';
-
-  std::string_view c1 = t[4].empty() ? std::string_view("?") : t[4];
-  std::string_view c2;
-  bool split = false;
-  if (const size_t h = c1.find('-'); h != std::string_view::npos) {
-    split = true;
-    c2 = c1.substr(h + 1, 255);
-    c1 = c1.substr(0, h);
-  }
-  char op1Buf[2] = {0, 0}, op2Buf[2] = {0, 0};
-  thread_local std::string op1, op2, security;
-  if (c1.empty() || c1 == "?") {
-    c1 = "?";
-    c2 = "?";
-    op1.assign(op).push_back('P');
-    op2.assign(op).push_back('S');
-  } else {
-    op1Buf[0] = sale ? 'S' : 'P';
-    op2Buf[0] = sale ? 'P' : 'S';
-    op1.assign(op1Buf, 1).append(suffix);
-    op2.assign(op2Buf, 1).append(suffix);
-  }
-  security.assign(t[0]).append(t[1]);
-
-  std::array<std::string_view, kTradeColumns> cells;
-  cells[Client] = c1;
-  cells[Operation] = op1;
-  cells[TradeDate] = t[12];
-  cells[TradeTime] = t[13];
-  cells[Transaction] = t[11];
-  cells[SecurityCode] = security;
-  cells[Price] = t[6];
-  cells[Quantity] = t[7];
-  cells[Amount] = t[8];
-  cells[Currency] = t[9];
-  cells[Counterparty] = t[5];
-  cells[Status] = t[3];
-  cells[Scheme] = t[14];
-  cells[SettlementDate] = t[10];
-  cells[Comment] = t[15];
-  table.AddRow(cells);
-  if (split) {
-    cells[Client] = c2;
-    cells[Operation] = op2;
-    table.AddRow(cells);
-  }
+  AddTokens(t, table);
 }
 
 bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
@@ -206,14 +307,14 @@ bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
     }
     const bool eof = got == 0;
     have += static_cast<size_t>(got);
-    const char* p = buf.data();
-    const char* end = p + have;
+    char* p = buf.data();
+    char* end = p + have;
     while (p < end) {  // p is always where a line begins
       if (*p == '\x1a') {
         stopped = true;
         break;
       }
-      const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+      char* lf = static_cast<char*>(std::memchr(p, '\n', end - p));
       if (!lf) {
         if (!eof) break;
         sink.Raw(p, end - p);  // last line without LF

@@ -1,6 +1,10 @@
 #include "RTS/TradeTable.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <new>
 #include <unordered_map>
 
 namespace rts {
@@ -34,7 +38,36 @@ struct TradeTable::Impl {
   static constexpr uint64_t kSpilled = std::numeric_limits<uint64_t>::max();
   using Ends = std::array<uint16_t, kTradeColumns>;
 
-  std::string arena;
+  // The byte arena: malloc'ed so that growing it can move pages instead of
+  // copying them, and so that reserved room costs nothing until written.
+  struct Arena {
+    char* data = nullptr;
+    size_t size = 0, cap = 0;
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+    ~Arena() { std::free(data); }
+    void Reserve(size_t n) {
+      if (n <= cap) return;
+      char* p = static_cast<char*>(std::realloc(data, n));
+      if (!p) throw std::bad_alloc();
+      data = p;
+      cap = n;
+    }
+    // Room for n more bytes; returns where they go.
+    char* Grow(size_t n) {
+      if (size + n > cap) Reserve(std::max(size + n, cap + cap / 2 + 4096));
+      char* at = data + size;
+      size += n;
+      return at;
+    }
+    void Swap(Arena& o) noexcept {
+      std::swap(data, o.data);
+      std::swap(size, o.size);
+      std::swap(cap, o.cap);
+    }
+  };
+  Arena arena;
   std::vector<uint64_t> start;  // index row - 1
   std::vector<Ends> ends;
   std::unordered_map<size_t, TradeRow> spilled;  // key row - 1
@@ -43,7 +76,7 @@ struct TradeTable::Impl {
     if (start[i] == kSpilled) return spilled.at(i)[column];
     const Ends& e = ends[i];
     const uint16_t from = column == 0 ? 0 : e[column - 1];
-    return std::string_view(arena).substr(start[i] + from, e[column] - from);
+    return std::string_view(arena.data + start[i] + from, e[column] - from);
   }
 
   // Writes the cells as row i (i == start.size() appends).
@@ -61,12 +94,13 @@ struct TradeTable::Impl {
       start[i] = kSpilled;
       return;
     }
-    spilled.erase(i);
-    start[i] = arena.size();
+    if (!spilled.empty()) spilled.erase(i);
+    start[i] = arena.size;
+    char* out = arena.Grow(total);
     Ends& e = ends[i];
     uint16_t at = 0;
     for (int c = 0; c < kTradeColumns; ++c) {
-      arena.append(cells[c]);
+      if (!cells[c].empty()) std::memcpy(out + at, cells[c].data(), cells[c].size());
       at = static_cast<uint16_t>(at + cells[c].size());
       e[c] = at;
     }
@@ -100,8 +134,7 @@ void TradeTable::SetCell(size_t row, int column, std::string_view value) {
   }
   const std::string_view old = m.Get(i, column);
   if (old.size() == value.size()) {
-    const size_t at = static_cast<size_t>(old.data() - m.arena.data());
-    m.arena.replace(at, value.size(), value);
+    std::memmove(const_cast<char*>(old.data()), value.data(), value.size());
     return;
   }
   // The old cells are copied out first: appending may move the arena.
@@ -125,13 +158,16 @@ size_t TradeTable::AddRow(const std::array<std::string_view, kTradeColumns>& cel
 
 void TradeTable::Clear() {
   Impl fresh;
-  std::swap(*impl_, fresh);
+  impl_->arena.Swap(fresh.arena);
+  impl_->start.swap(fresh.start);
+  impl_->ends.swap(fresh.ends);
+  impl_->spilled.swap(fresh.spilled);
 }
 
 void TradeTable::Reserve(size_t rows, size_t bytes) {
   impl_->start.reserve(rows);
   impl_->ends.reserve(rows);
-  impl_->arena.reserve(bytes);
+  impl_->arena.Reserve(bytes);
 }
 
 bool TradeTable::SameTradeKey(size_t rowA, size_t rowB) const {
