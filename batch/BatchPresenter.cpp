@@ -10,7 +10,13 @@ int BatchPresenter::Present(const Message& m) {
   }
   if (question) {
     std::fprintf(out_, "%s\n", yes_ ? "Да" : "Нет");
-    if (!yes_) declined_ = true;
+    if (m.details) {
+      // A caught failure put as a question: the action ends whatever the
+      // answer, so it counts as a failure, not as a refusal.
+      errorShown_ = true;
+    } else if (!yes_) {
+      declined_ = true;
+    }
     std::fflush(out_);
     return yes_ ? 1 : 0;
   }
