@@ -1,5 +1,7 @@
 #include "RTS/TradeTable.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +55,16 @@ struct TradeTable::Impl {
       if (!p) throw std::bad_alloc();
       data = p;
       cap = n;
+#ifdef MADV_HUGEPAGE
+      // A big arena is filled front to back: large pages save most of the
+      // page faults.  Only whole pages inside the block are advised.
+      if (n >= (size_t{16} << 20)) {
+        const uintptr_t page = 4096;
+        const uintptr_t from = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
+        const uintptr_t to = (reinterpret_cast<uintptr_t>(p) + n) & ~(page - 1);
+        if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+      }
+#endif
     }
     // Room for n more bytes; returns where they go.
     char* Grow(size_t n) {
