@@ -156,13 +156,16 @@ void TProgressForm::build(const QString& caption, const QStringList& stepNames) 
       label->setObjectName(QString("ProcessLabel%1").arg(k + 1));
       label->move(ProcessLabel1->x(), ProcessLabel1->y() + kStepPitch * k);
     }
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setText(stepNames[k]);
     label->setAccessibleName(stepNames[k]);
-    label->resize(ClientWidth - label->x() - 20, 16);
+    label->resize(ClientWidth - label->x() - 20, 16);  // clipped to the area at the bottom
     steps_.push_back({stepNames[k], label, nullptr});
   }
+  // Up to the last label's text (13 pixels high in the design), so that the
+  // design height shows every step without scrolling.
   const int steps = qMax<int>(1, static_cast<int>(stepNames.size()));
-  stepArea_->resize(ClientWidth - 20, ProcessLabel1->y() + kStepPitch * steps);
+  stepArea_->resize(ClientWidth - 20, ProcessLabel1->y() + kStepPitch * (steps - 1) + 13);
   ScrollBox1->setWidget(stepArea_);
 
   const int designHeight = ClientHeight + TFansyGradientCaption::CaptionHeight;

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "Utils/Convert.h"
 #include "Utils/Utils.h"
@@ -71,6 +72,13 @@ TRussianCalendar::TRussianCalendar(QWidget* parent) : QCalendarWidget(parent) {
     month->installEventFilter(this);
   connect(this, &QCalendarWidget::currentPageChanged, this, [this] { applyNames(); });
   applyNames();
+  // Room for the installed day names, which are longer than Qt's own.
+  QFont bold = font();
+  bold.setBold(true);
+  const QFontMetrics fm(bold);
+  int widest = 0;
+  for (int d = 1; d <= 7; ++d) widest = std::max(widest, fm.horizontalAdvance(DayName(d)));
+  setMinimumWidth(7 * (widest + 12) + 4);
 }
 
 QString TRussianCalendar::DayName(int dayOfWeek) {
