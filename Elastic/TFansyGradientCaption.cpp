@@ -32,7 +32,9 @@ QWidget* TApplicationState::mainWindow() const {
 
 void TApplicationState::Minimize() {
   minimized_ = true;
-  if (QWidget* w = mainWindow()) w->showMinimized();
+  QWidget* w = mainWindow();
+  if (w && w != main_) setMainWindow(w);  // watch it for the restore
+  if (w) w->showMinimized();
 }
 
 void TApplicationState::Restore() {

@@ -4,10 +4,13 @@
 //   widgets_demo_gui progress [STEPS]      the progress window in mid-run
 //   widgets_demo_gui panel                 docked panels, one collapsible
 //   widgets_demo_gui date                  the date field with its calendar open
+//   widgets_demo_gui updates [N]           times N progress updates (default 1000000)
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -116,6 +119,19 @@ int main(int argc, char** argv) {
     main.show();
     if (argc > 2) QTimer::singleShot(300, [lower] { lower->setSizeMinimized(true); });
     return app.exec();
+  }
+  if (mode == "updates") {
+    main.show();
+    const int n = argc > 2 ? std::atoi(argv[2]) : 1000000;
+    TProgressForm form(&main, "Экспорт данных в OUT", QString(" Экспорт данных"));
+    form.show();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 1; i <= n; ++i) form.UpdateStep(0, i, n);
+    const qint64 ms = timer.elapsed();
+    std::printf("%d updates: %lld ms (%.1f ns per update)\n", n, static_cast<long long>(ms),
+                n > 0 ? 1e6 * static_cast<double>(ms) / n : 0.0);
+    return 0;
   }
   if (mode == "date") {
     auto* central = new QWidget;

@@ -194,11 +194,12 @@ void TProgressForm::setVisible(bool visible) {
   if (visible && !isVisible()) {
     // FormShow: take the owner's window, centre (a further window 20 pixels
     // lower and righter per window already open), start the clock.
-    if (owner_) {
-      QWidget* main = owner_->window();
+    QWidget* main = owner_ ? owner_->window() : TApplicationState::instance().mainWindow();
+    if (main && main != this) {
       if (main->isEnabled()) {
         main->setEnabled(false);
         mainWindowDisabled_ = true;
+        disabledWindow_ = main;
       }
       if (!windowHandle()) create();
       if (main->windowHandle()) windowHandle()->setTransientParent(main->windowHandle());
@@ -219,7 +220,7 @@ void TProgressForm::setVisible(bool visible) {
 void TProgressForm::GiveBackMainWindow() {
   if (!mainWindowDisabled_) return;
   mainWindowDisabled_ = false;
-  if (owner_) owner_->window()->setEnabled(true);
+  if (disabledWindow_) disabledWindow_->setEnabled(true);
 }
 
 void TProgressForm::CloseBtnClick() { hide(); }

@@ -22,8 +22,8 @@ class TPanel;
 // Lists the operation's steps (the current one bold, finished ones with a
 // check mark), shows a gauge, a count "( n / m )" and the time elapsed since
 // it was shown, and has one button: "Отмена" while the operation runs,
-// "Готово" when it is done.  While it is shown its owner (the main window)
-// is disabled.
+// "Готово" when it is done.  While it is shown its owner's window (the main
+// window; without an owner the application's main window) is disabled.
 //
 // The caller drives it: Show, then UpdateStep after each unit of work, then
 // Finish, then destroys it.  UpdateStep lets the user interface process its
@@ -93,6 +93,7 @@ class TProgressForm : public QWidget {
   static QString CountText(int position, int total);
 
   QPointer<QWidget> owner_;
+  QPointer<QWidget> disabledWindow_;
   QWidget* stepArea_;
   std::vector<Step> steps_;
   int currentStep_ = -1;
