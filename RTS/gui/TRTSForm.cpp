@@ -324,7 +324,10 @@ void TRTSForm::CreateControls() {
   connect(NewDealBtn, &QToolButton::clicked, this, [this] { NewDealBtnClick(); });
   connect(MinClientEdit, &QLineEdit::textChanged, this, [this] { MinClientEditChange(); });
   connect(MaxClientEdit, &QLineEdit::textChanged, this, [this] { MaxClientEditChange(); });
-  connect(MMVBGrid, &QTableView::doubleClicked, this, [this] { MMVBGridDblClick(); });
+  // A double-click anywhere on the grid, title row included, toggles the
+  // current row.
+  MMVBGrid->viewport()->installEventFilter(this);
+  MMVBGrid->horizontalHeader()->viewport()->installEventFilter(this);
   connect(OutFilenameEdit, &TFilenameEdit::textChanged, this, [this] { OutFilenameEditChange(); });
   connect(OutFilenameEdit, &TFilenameEdit::afterDialog, this,
           [this](const QString& name, bool accepted) { OutFilenameEditAfterDialog(name, accepted); });
@@ -338,6 +341,10 @@ bool TRTSForm::eventFilter(QObject* watched, QEvent* event) {
     TFilenameEdit* edit = watched == Panel1 ? InFilenameEdit : OutFilenameEdit;
     auto* panel = static_cast<QWidget*>(watched);
     edit->resize(std::max(60, panel->width() - edit->x() - 8), edit->height());
+  } else if (event->type() == QEvent::MouseButtonDblClick &&
+             (watched == MMVBGrid->viewport() || watched == MMVBGrid->horizontalHeader()->viewport())) {
+    MMVBGridDblClick();
+    return true;
   } else if (event->type() == QEvent::FocusIn) {
     if (watched == RxDBGrid1) RxDBGrid1Enter();
     if (watched == ObDBGrid) ObDBGridEnter();

@@ -119,6 +119,7 @@ class TRTSForm : public QWidget {
   void CreateControls();
   void SetupOutputGrid();
   void DigitsOnly(QLineEdit* edit);
+  void CorrectBound(QLineEdit* edit);
   void PointViewAt(const std::string& path);
   void OpenView();
   void RefreshView();
@@ -132,4 +133,5 @@ class TRTSForm : public QWidget {
   FormStorageQt* FormStorage1 = nullptr;
   bool shownOnce_ = false;
   bool closed_ = false;
+  bool correcting_ = false;
 };

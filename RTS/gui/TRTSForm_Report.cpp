@@ -18,12 +18,18 @@ void TRTSForm::OpenBtnClick() {
   const std::string field = ToCp(InFilenameEdit->text());
   const rts::SelectionInputs in{ToCp(TorgDateEdit->text()), ToCp(MinClientEdit->text()),
                                 ToCp(MaxClientEdit->text())};
-  // The grid shows whatever the run left, also when it failed.
+  // The grid shows whatever the run left, also when it failed; a missing
+  // file leaves it as it was.
   struct Finish {
     TRTSForm* form;
+    bool reload = true;
     ~Finish() {
-      form->TradeModel()->Reload();
       form->ReportLoaded = true;
+      if (!reload) return;
+      form->TradeModel()->Reload();
+      // As in a freshly filled grid, the first trade is the current row.
+      QAbstractItemModel* m = form->MMVBGrid->model();
+      if (form->TradeRows().RowCount() > 0) form->MMVBGrid->setCurrentIndex(m->index(0, 0));
     }
   } finish{this};
   rts::OpenResult result;
@@ -36,7 +42,7 @@ void TRTSForm::OpenBtnClick() {
     StatusBar2->SetPanelText(1, QString::fromStdString(st.marked));
     throw;
   }
+  finish.reload = result.found;
   StatusBar2->SetPanelText(0, QString::fromStdString(result.status.total));
   StatusBar2->SetPanelText(1, QString::fromStdString(result.status.marked));
-  if (result.found) MMVBGrid->scrollToTop();
 }

@@ -20,13 +20,29 @@ void TRTSForm::MMVBGridDblClick() {
 }
 
 // A text that is not blank and not a whole number loses its last character
-// and the operator is told.  Putting the text back is itself a change, so a
-// pasted text with several bad characters at its end loses them one by one.
+// and the operator is told.  Putting the text back is itself a change, so
+// the rule runs again on the shorter text before the message is shown: a
+// pasted text with several bad characters at its end loses them one by one,
+// with one message each.  A change made by the field's own editing is put
+// right once the field has finished with it (a field rewritten in the middle
+// of its own key handling would lose the correction).
 void TRTSForm::DigitsOnly(QLineEdit* edit) {
+  if (rts::BoundTextAccepted(rts::Utf8ToCp1251(edit->text().toStdString()))) return;
+  if (correcting_) {
+    CorrectBound(edit);
+    return;
+  }
+  QMetaObject::invokeMethod(this, [this, edit] { CorrectBound(edit); }, Qt::QueuedConnection);
+}
+
+void TRTSForm::CorrectBound(QLineEdit* edit) {
   QString text = edit->text();
   if (rts::BoundTextAccepted(rts::Utf8ToCp1251(text.toStdString()))) return;
   text.chop(1);
-  edit->setText(text);
+  const bool outer = !correcting_;
+  correcting_ = true;
+  edit->setText(text);  // runs the rule again, at once
+  if (outer) correcting_ = false;
   rts::ErrorMess("Допустимы только цифры!!!");
 }
 

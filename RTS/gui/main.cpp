@@ -1,4 +1,5 @@
 // rts: the window program.  Reads no arguments.
+#include "Elastic/TFansyGradientCaption.h"
 #include "RTS/gui/RtsApplication.h"
 #include "RTS/gui/TRTSForm.h"
 #include "UtilMess/ShowMessDlg.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   {
     TRTSForm form;
     presenter.setOwner(&form);
+    TApplicationState::instance().setMainWindow(&form);
     form.show();
     rc = app.exec();
     presenter.setOwner(nullptr);
