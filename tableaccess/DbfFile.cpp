@@ -57,19 +57,64 @@ std::string IntegerText(int64_t v, int decimals) {
   return s;
 }
 
-// Right-aligns a number's text in the field, or refuses it.
-void PutNumber(const Field& f, const std::string& text, const std::string& shown, char* out) {
-  if (text.size() > f.width) Refuse(f, shown, "does not fit");
-  const size_t pad = f.width - text.size();
-  std::memset(out, ' ', pad);
-  std::memcpy(out + pad, text.data(), text.size());
+// The value with `decimals` decimals, rounded half away from zero on its
+// 15-significant-digit decimal form (so 2.0005 gives 2.001), into `out`;
+// returns the length.  `out` holds 600 bytes (|v| < 1e300, decimals < 256).
+size_t FixedText(double v, int decimals, char* out) {
+  char sci[32];
+  const auto r = std::to_chars(sci, sci + sizeof sci, std::fabs(v), std::chars_format::scientific, 14);
+  // sci is "d.dddddddddddddde[+-]XX"
+  char digits[15];
+  digits[0] = sci[0];
+  std::memcpy(digits + 1, sci + 2, 14);
+  int exponent = 0;
+  std::from_chars(sci + 17 + (sci[17] == '+'), r.ptr, exponent);
+  const int e = v == 0 ? 1 : exponent + 1;  // digits before the point
+  auto digitAt = [&](int pos) -> char {      // the 10^pos place
+    const int idx = e - 1 - pos;
+    return idx >= 0 && idx < 15 ? digits[idx] : '0';
+  };
+  char buf[600];
+  size_t n = 1;  // buf[0] is room for a carry
+  buf[0] = '0';
+  const int intCount = e > 0 ? e : 0;
+  for (int pos = intCount - 1; pos >= -decimals; --pos) buf[n++] = digitAt(pos);
+  if (digitAt(-decimals - 1) >= '5') {
+    size_t k = n - 1;
+    while (buf[k] == '9') buf[k--] = '0';
+    ++buf[k];
+  }
+  // Leading zeros go, but one digit stays before the point.
+  const size_t intEnd = n - static_cast<size_t>(decimals);
+  size_t start = 0;
+  while (start + 1 < intEnd && buf[start] == '0') ++start;
+  bool zero = true;
+  for (size_t k = start; k < n; ++k) zero = zero && buf[k] == '0';
+  size_t len = 0;
+  if (v < 0 && !zero) out[len++] = '-';
+  for (size_t k = start; k < intEnd; ++k) out[len++] = buf[k];
+  if (decimals > 0) {
+    out[len++] = '.';
+    for (size_t k = intEnd; k < n; ++k) out[len++] = buf[k];
+  }
+  return len;
 }
 
-void PutReal(const Field& f, double v, const std::string& shown, char* out) {
-  if (!std::isfinite(v)) Refuse(f, shown, "does not fit");
-  std::string text = FormatFixed(v, f.decimals);
-  if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
-  PutNumber(f, text, shown, out);
+// Right-aligns a number's text in the field, or refuses the value.
+template <typename Shown>
+void PutNumber(const Field& f, const char* text, size_t len, Shown shown, char* out) {
+  if (len > f.width) Refuse(f, shown(), "does not fit");
+  const size_t pad = f.width - len;
+  std::memset(out, ' ', pad);
+  std::memcpy(out + pad, text, len);
+}
+
+template <typename Shown>
+void PutReal(const Field& f, double v, Shown shown, char* out) {
+  if (!std::isfinite(v) || std::fabs(v) >= 1e300) Refuse(f, shown(), "does not fit");
+  char text[600];
+  const size_t len = FixedText(v, f.decimals, text);
+  PutNumber(f, text, len, shown, out);
 }
 
 void PutText(const Field& f, std::string_view text, char* out) {
@@ -89,16 +134,17 @@ void EncodeField(const Field& f, const Value& v, char* out) {
     case 'N':
     case 'F': {
       if (v.kind == Value::Integer) {
-        PutNumber(f, IntegerText(v.integer, f.decimals), std::to_string(v.integer), out);
+        const std::string text = IntegerText(v.integer, f.decimals);
+        PutNumber(f, text.data(), text.size(), [&] { return std::to_string(v.integer); }, out);
       } else if (v.kind == Value::Real) {
-        PutReal(f, v.real, NumberToText(v.real), out);
+        PutReal(f, v.real, [&] { return NumberToText(v.real); }, out);
       } else {
         const std::string_view t = Trim(v.text);
         double d = 0;
         if (t.empty()) {
           std::memset(out, ' ', f.width);
         } else if (TryTextToNumber(t, d)) {
-          PutReal(f, d, Quoted(v.text), out);
+          PutReal(f, d, [&] { return Quoted(v.text); }, out);
         } else {
           Refuse(f, Quoted(v.text), "is not a number for");
         }
@@ -226,8 +272,19 @@ void DbfFile::LoadHeader() {
   count_ = count;
 }
 
-bool DbfFile::Refresh() {
+bool DbfFile::Refresh(bool thorough) {
   struct stat now {};
+  if (!thorough) {
+    // The open file's identity, size and links, but not its times: asking
+    // for those makes the kernel stamp every following write with a fine
+    // new time, which doubles the cost of a single-record statement.
+    struct statx x {};
+    if (::statx(fd_, "", AT_EMPTY_PATH, STATX_INO | STATX_SIZE | STATX_NLINK, &x) != 0)
+      Fail(std::strerror(errno));
+    if (x.stx_nlink > 0 && x.stx_ino == seen_.st_ino && static_cast<off_t>(x.stx_size) == seen_.st_size)
+      return false;
+    // Removed, replaced or changed in size: look again by name.
+  }
   if (::stat(path_.c_str(), &now) != 0) Fail(std::strerror(errno));
   if (SameState(now, seen_)) return false;
   Rollback();
@@ -359,7 +416,10 @@ void DbfFile::Commit() {
   head[2] = static_cast<unsigned char>(tm.tm_mday);
   PutLE(head + 3, count_, 4);
   WriteAt(1, reinterpret_cast<const char*>(head), sizeof head);
-  RememberState();
+  // What the file looks like now, without asking: its new size, and times
+  // as last seen.  The times change only when the clock ticks past them;
+  // then the next Refresh reads the header once more, which is harmless.
+  seen_.st_size = static_cast<off_t>(headerLength_ + count_ * recordLength_ + (count_ ? 1 : 0));
 }
 
 void DbfFile::Rollback() {

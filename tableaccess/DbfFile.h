@@ -60,8 +60,15 @@ class DbfFile {
 
   // Looks at the file on disk; when it changed since it was last seen the
   // header is read and checked again.  Returns true when the field layout
-  // changed (the SQL side then has to declare the table anew).
-  bool Refresh();
+  // changed (the SQL side then has to declare the table anew).  Thorough
+  // looks the file up by name and compares identity, size and times, so a
+  // file replaced under the same name or rewritten in place is seen.  The
+  // quick look asks the open file for identity, size and links only: it
+  // sees appends, cuts, removal and replacement, but not a rewrite of the
+  // same size in place (records are read from disk anyway; only a field
+  // renamed in place by another program would go unseen until the next
+  // thorough look).
+  bool Refresh(bool thorough = true);
 
   // Copies up to `n` whole records from record `first` into `out`
   // (n * RecordLength() bytes); returns how many were copied.

@@ -28,10 +28,11 @@ class Registry {
   // Attaches the file `osPath` as the temp table `name`.  EDatabaseError
   // with the reason when the file is not a dBASE table.
   void Attach(sqlite3* db, const std::string& name, const std::string& osPath);
-  // Looks at every attached file; drops the tables whose file vanished,
-  // broke or changed its fields, so that the next statement attaches the
-  // file anew.  True when a table was dropped.
-  bool RefreshAll(sqlite3* db);
+  // Looks at every attached file (see DbfFile::Refresh for `thorough`);
+  // drops the tables whose file vanished, broke or changed its fields, so
+  // that the next statement attaches the file anew.  True when a table was
+  // dropped.
+  bool RefreshAll(sqlite3* db, bool thorough = true);
 
   // Called by the module.
   void Add(Table* table);

@@ -132,9 +132,9 @@ struct TQuery::Impl {
   // Before every statement: a file changed by anyone since the last one is
   // read again; a table whose file vanished or changed its fields is
   // dropped, and the statements prepared over it with it.
-  void CheckFiles() {
+  void CheckFiles(bool thorough = true) {
     EnsureDb();
-    if (registry.RefreshAll(db)) {
+    if (registry.RefreshAll(db, thorough)) {
       sqlite3_finalize(stmt);
       stmt = nullptr;
       stmtText.clear();
@@ -282,7 +282,9 @@ struct TQuery::Impl {
   // Prepares (or reuses) the statement of `sql`, binds and takes its first step.
   int Start(const std::string& sql, bool wantResult) {
     CloseResult();
-    CheckFiles();
+    // A write statement run again (the export's insert, once per record)
+    // asks the open files; everything else looks the files up by name.
+    CheckFiles(!(stmt && sql == stmtText && !sqlite3_stmt_readonly(stmt)));
     if (!stmt || sql != stmtText) {
       sqlite3_finalize(stmt);
       stmt = nullptr;
