@@ -126,72 +126,95 @@ void AddTokens(const std::array<std::string_view, kTokens>& t, TradeTable& table
   }
 }
 
-// The plain case of a line, decided in one pass over 16 bytes at a time:
-// no CR but a final one, no NUL, no run of tabs, and no comma that the
-// comma repair would act on.  Then the line is already clean, its tokens
-// lie between its delimiters, and its commas become hyphens in place.
-// Returns false when the line needs the general road.
-bool FastLine(char* p, size_t n, TradeTable& table) {
-  if (n && p[n - 1] == '\r') --n;
-  if (n <= 2) return false;
-  uint32_t pos[kTokens];  // the first 16 delimiters
-  size_t nd = 0, firstComma = SIZE_MAX;
-  bool blank = true;  // only tabs and spaces so far
-  size_t i = 0;
+// What one pass over a line found out.  A line is plain when it has no CR
+// but a final one, no NUL and no run of tabs: it is then clean as it
+// stands, and its tokens lie between its delimiters.
+struct LineScan {
+  bool plain = true;
+  bool blank = true;          // only tabs, spaces and CRs
+  bool finalCr = false;       // the line ends with a CR (dropped)
+  size_t crAt = SIZE_MAX;     // where the only CR is
+  size_t firstComma = SIZE_MAX;
+  size_t nd = 0;              // delimiters found, at most 16
+  uint32_t pos[kTokens];      // where they are
+};
+
+// Finds the LF that ends the line starting at p, scanning 16 bytes at a
+// time and noting what makes the line plain or not.  Returns nullptr when
+// no LF comes before `end`.  Reads up to 15 bytes past `end`, which the
+// caller's buffer must hold (their values do not matter).
+char* ScanLine(char* p, char* end, LineScan& s) {
 #if defined(__SSE2__)
-  const __m128i tabV = _mm_set1_epi8('\t'), spV = _mm_set1_epi8(' '), crV = _mm_set1_epi8('\r'),
-                nulV = _mm_setzero_si128(), commaV = _mm_set1_epi8(',');
+  const __m128i lfV = _mm_set1_epi8('\n'), tabV = _mm_set1_epi8('\t'), spV = _mm_set1_epi8(' '),
+                crV = _mm_set1_epi8('\r'), nulV = _mm_setzero_si128(), commaV = _mm_set1_epi8(',');
   unsigned prevTab = 0;
-  for (; i + 16 <= n; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    const unsigned tab = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tabV)));
-    const unsigned sp = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, spV)));
-    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(v, crV), _mm_cmpeq_epi8(v, nulV))));
-    if (special || (tab & ((tab << 1) | prevTab))) return false;
+  for (size_t i = 0;; i += 16) {
+    char* at = p + i;
+    if (at >= end) return nullptr;
+    const size_t avail = static_cast<size_t>(end - at);
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const unsigned valid = avail >= 16 ? 0xFFFFu : (1u << avail) - 1;
+    const unsigned lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lfV))) & valid;
+    const unsigned lim = lf ? (lf & (0u - lf)) - 1 : valid;  // the bytes of this line
+    const unsigned tab = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tabV))) & lim;
+    const unsigned sp = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, spV))) & lim;
+    const unsigned cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, crV))) & lim;
+    const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nulV))) & lim;
+    if (nul || (tab & ((tab << 1) | prevTab))) s.plain = false;
+    if (cr) {
+      if (s.crAt != SIZE_MAX || (cr & (cr - 1))) s.plain = false;
+      s.crAt = i + static_cast<size_t>(std::countr_zero(cr));
+    }
+    if (!s.plain) {
+      // The general road cleans the line; only its end is wanted now.
+      return lf ? at + std::countr_zero(lf)
+                : static_cast<char*>(std::memchr(at, '\n', avail));
+    }
     prevTab = tab >> 15;
-    if (firstComma == SIZE_MAX) {
-      const unsigned comma = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, commaV)));
-      if (comma) firstComma = i + static_cast<size_t>(std::countr_zero(comma));
+    if ((tab | sp | cr) != lim) s.blank = false;
+    if (s.firstComma == SIZE_MAX) {
+      const unsigned comma =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, commaV))) & lim;
+      if (comma) s.firstComma = i + static_cast<size_t>(std::countr_zero(comma));
     }
     unsigned d = tab | sp;
-    if (d != 0xFFFF) blank = false;
-    while (d && nd < kTokens) {
-      pos[nd++] = static_cast<uint32_t>(i + static_cast<size_t>(std::countr_zero(d)));
+    while (d && s.nd < kTokens) {
+      s.pos[s.nd++] = static_cast<uint32_t>(i + static_cast<size_t>(std::countr_zero(d)));
       d &= d - 1;
     }
+    if (lf) return at + std::countr_zero(lf);
   }
-  char last = i ? p[i - 1] : 0;
 #else
-  char last = 0;
+  s.plain = false;
+  return static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
 #endif
-  for (; i < n; ++i) {
-    const char c = p[i];
-    if (c == '\r' || c == '\0' || (c == '\t' && last == '\t')) return false;
-    if (c == ',' && firstComma == SIZE_MAX) firstComma = i;
-    if (IsDelim(c)) {
-      if (nd < kTokens) pos[nd++] = static_cast<uint32_t>(i);
-    } else {
-      blank = false;
-    }
-    last = c;
+}
+
+// Adds the rows of a plain line of n bytes (its LF not included).  Its
+// commas become hyphens in place.  Returns false when the comma repair
+// would delete a character: the line then takes the general road.
+bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
+  if (s.crAt != SIZE_MAX) {
+    if (s.crAt != n - 1) return false;  // a CR inside the line
+    --n;
   }
-  if (blank) return true;  // dropped
+  if (n <= 2) return true;   // too short: dropped
+  if (s.blank) return true;  // dropped
   std::array<std::string_view, kTokens> t;
   size_t from = 0, k = 0;
-  for (; k < nd; ++k) {
-    t[k] = std::string_view(p + from, pos[k] - from);
-    from = pos[k] + 1;
+  for (; k < s.nd; ++k) {
+    t[k] = std::string_view(p + from, s.pos[k] - from);
+    from = s.pos[k] + 1;
   }
   if (k < kTokens) t[k++] = std::string_view(p + from, n - from);
   for (; k < kTokens; ++k) t[k] = std::string_view();
-  if (firstComma != SIZE_MAX) {
+  if (s.firstComma != SIZE_MAX) {
+    const size_t fc = s.firstComma;
     const std::string_view t2 = t[1];
-    if (!t2.empty() && t2.back() == ',' && firstComma + 2 < n && p[firstComma + 1] == ' ' &&
-        IsDigit(p[firstComma + 2])) {
-      return false;  // the repair deletes a character: general road
+    if (!t2.empty() && t2.back() == ',' && fc + 2 < n && p[fc + 1] == ' ' && IsDigit(p[fc + 2])) {
+      return false;
     }
-    for (char* q = p + firstComma; (q = static_cast<char*>(std::memchr(q, ',', p + n - q))); ++q) *q = '-';
+    for (char* q = p + fc; (q = static_cast<char*>(std::memchr(q, ',', p + n - q))); ++q) *q = '-';
   }
   AddTokens(t, table);
   return true;
@@ -203,6 +226,8 @@ class LineSink {
  public:
   explicit LineSink(TradeTable& table) : table_(table) { line_.reserve(1024); }
 
+  bool InHeader() const { return header_; }
+
   // One raw line (without its LF).  Applies the cleaning steps and, when
   // the line is kept, adds its rows.
   void Raw(char* p, size_t n) {
@@ -210,7 +235,6 @@ class LineSink {
       header_ = false;
       return;
     }
-    if (FastLine(p, n, table_)) return;
     // Length as read: every CR is dropped from the line.
     size_t crs = 0;
     for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\r', p + n - q))); ++q) ++crs;
@@ -295,12 +319,13 @@ bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
 #endif
 
   LineSink sink(table);
-  std::vector<char> buf(kBlock);
-  size_t have = 0;        // bytes in buf
+  constexpr size_t kPad = 16;  // ScanLine may read this far past the data
+  std::vector<char> buf(kBlock + kPad);
+  size_t have = 0;  // bytes in buf
   bool stopped = false;
   for (;;) {
-    if (have == buf.size()) buf.resize(buf.size() * 2);  // a very long line
-    const ssize_t got = ::read(fd, buf.data() + have, buf.size() - have);
+    if (have == buf.size() - kPad) buf.resize((buf.size() - kPad) * 2 + kPad);  // a very long line
+    const ssize_t got = ::read(fd, buf.data() + have, buf.size() - kPad - have);
     if (got < 0) {
       if (errno == EINTR) continue;
       fail(errno);
@@ -314,15 +339,15 @@ bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
         stopped = true;
         break;
       }
-      char* lf = static_cast<char*>(std::memchr(p, '\n', end - p));
+      LineScan scan;
+      char* lf = ScanLine(p, end, scan);
       if (!lf) {
         if (!eof) break;
-        sink.Raw(p, end - p);  // last line without LF
-        p = end;
-        break;
+        lf = end;  // the last line, without LF
       }
-      sink.Raw(p, lf - p);
-      p = lf + 1;
+      const size_t n = static_cast<size_t>(lf - p);
+      if (sink.InHeader() || !scan.plain || !PlainLine(p, n, scan, table)) sink.Raw(p, n);
+      p = lf == end ? end : lf + 1;
     }
     if (stopped || eof) break;
     // Keep the unfinished line for the next block.

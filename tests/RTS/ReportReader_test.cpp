@@ -161,6 +161,60 @@ TEST(ReportReader, LinesAcrossReadBlocksAreWhole) {
   EXPECT_EQ(t.Cell(n, Transaction), std::to_string(n - 1));
 }
 
+// The cleaning steps written out one by one, as a reference for the
+// reader's single pass.
+TradeTable ReferenceRead(const std::string& bytes) {
+  TradeTable t;
+  size_t at = 0;
+  bool header = true;
+  while (at < bytes.size() && bytes[at] != '\x1a') {
+    size_t lf = bytes.find('\n', at);
+    if (lf == std::string::npos) lf = bytes.size();
+    std::string line = bytes.substr(at, lf - at);
+    at = lf + 1;
+    if (header) {
+      header = false;
+      continue;
+    }
+    std::erase(line, '\r');
+    if (line.size() <= 2) continue;
+    std::erase(line, '\0');
+    for (size_t i = line.size(); i-- > 1;) {
+      if (line[i] == '\t' && line[i - 1] == '\t') line.erase(i, 1);
+    }
+    if (line.size() < 2 || line.find_first_not_of("\t\n\r ") == std::string::npos) continue;
+    AddTradeLine(line, t);
+  }
+  return t;
+}
+
+TEST(ReportReader, SinglePassAgreesWithTheStepsOnRandomLines) {
+  TempDir dir;
+  // Bytes that matter to the reader, and ordinary ones.
+  const std::string alphabet = std::string("\t\t\t    \r\0,,--?SPB0123456789AZ\xc0\xff\x1a", 38);
+  uint64_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<uint32_t>(seed >> 33);
+  };
+  for (int file = 0; file < 20; ++file) {
+    std::string bytes = "header\n";
+    for (int line = 0; line < 300; ++line) {
+      const uint32_t len = next() % 70;
+      for (uint32_t k = 0; k < len; ++k) {
+        char c = alphabet[next() % alphabet.size()];
+        if (c == '\x1a' && next() % 4) c = 'x';  // keep most files going
+        bytes += c;
+      }
+      if (next() % 3 == 0) bytes += '\r';
+      bytes += '\n';
+    }
+    const std::vector<std::string> want = Rows(ReferenceRead(bytes));
+    const std::vector<std::string> got = Rows(ReadBytes(dir, bytes));
+    ASSERT_EQ(got, want) << "file " << file;
+  }
+}
+
 TEST(ReportReader, MissingFileLeavesTheTableAndSaysSo) {
   TempDir dir;
   ScriptedPresenter messages;
