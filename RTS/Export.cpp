@@ -32,16 +32,11 @@ void ExportList::Append(std::string_view client, std::string_view security,
                         std::string_view quantity, std::string_view transaction,
                         std::string_view currency) {
   const std::string_view f[7] = {client, security, operation, price, quantity, transaction, currency};
-  size_t total = 0;
-  for (const auto& s : f) total += s.size();
-  if (total > std::numeric_limits<uint16_t>::max()) {
-    throw std::length_error("Строка экспорта длиннее 65535 символов");
-  }
   Entry e{bytes_.size(), {}};
-  uint16_t at = 0;
+  uint32_t at = 0;
   for (int k = 0; k < 7; ++k) {
     bytes_.append(f[k]);
-    at = static_cast<uint16_t>(at + f[k].size());
+    at = static_cast<uint32_t>(at + f[k].size());
     e.end[k] = at;
   }
   lines_.push_back(e);
@@ -55,7 +50,7 @@ std::string_view ExportList::Field(size_t i, int n) const {
   static constexpr int kSlot[10] = {-1, 0, 1, 2, 3, 4, -1, 5, -1, 6};
   const int k = kSlot[n];
   const Entry& e = lines_[i];
-  const uint16_t from = k == 0 ? 0 : e.end[k - 1];
+  const uint32_t from = k == 0 ? 0 : e.end[k - 1];
   return std::string_view(bytes_).substr(e.at + from, e.end[k] - from);
 }
 

@@ -61,7 +61,7 @@ class ExportList {
  private:
   struct Entry {
     uint64_t at;
-    std::array<uint16_t, 7> end;  // ends of the 7 stored fields, from `at`
+    std::array<uint32_t, 7> end;  // ends of the 7 stored fields, from `at`
   };
   std::string date_, broker_;
   std::string bytes_;
