@@ -28,6 +28,11 @@ DockLayout::~DockLayout() {
 
 void DockLayout::addWidget(QWidget* w, Dock side) {
   if (!w) return;
+  for (const Item& it : items_)
+    if (it.item->widget() == w) {
+      setDock(w, side);
+      return;
+    }
   addChildWidget(w);
   w->installEventFilter(this);
   items_.append({new QWidgetItem(w), side, -1});

@@ -54,7 +54,7 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, i
   b->setAccessibleName(caption);
   b->setGeometry(x, 3, 77, 27);
   b->setIcon(b->style()->standardIcon(icon));
-  b->setAutoDefault(false);
+  b->setAutoDefault(true);  // Enter presses the focused button, else the default one
   return b;
 }
 
@@ -327,5 +327,5 @@ bool TMessDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int DialogPresenter::Present(const rts::Message& message) {
-  return TMessDlg::Execute(owner_, message);
+  return TMessDlg::Execute(owner_ ? owner_ : TApplicationState::instance().mainWindow(), message);
 }

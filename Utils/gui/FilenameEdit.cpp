@@ -1,5 +1,6 @@
 #include "Utils/gui/FilenameEdit.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -28,6 +29,13 @@ TFilenameEdit::TFilenameEdit(QWidget* parent) : QWidget(parent) {
 
 QString TFilenameEdit::text() const { return edit_->text(); }
 void TFilenameEdit::setText(const QString& text) { edit_->setText(text); }
+
+bool TFilenameEdit::event(QEvent* event) {
+  // The text part answers to the field's accessible name.
+  if (event->type() == QEvent::Polish && edit_->accessibleName().isEmpty())
+    edit_->setAccessibleName(accessibleName().isEmpty() ? objectName() : accessibleName());
+  return QWidget::event(event);
+}
 
 void TFilenameEdit::browse() {
   QString name = text();

@@ -43,6 +43,9 @@ class TFilenameEdit : public QWidget {
   void textChanged(const QString& text);
   void afterDialog(const QString& name, bool accepted);
 
+ protected:
+  bool event(QEvent* event) override;
+
  private:
   QLineEdit* edit_;
   QToolButton* button_;

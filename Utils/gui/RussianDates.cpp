@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QItemDelegate>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpressionValidator>
@@ -157,6 +158,7 @@ TDateEdit::TDateEdit(QWidget* parent) : QWidget(parent) {
   calendar_->setObjectName("Calendar");
   popupLayout->addWidget(calendar_);
 
+  edit_->installEventFilter(this);  // F4 and Alt+Down open the calendar
   connect(edit_, &QLineEdit::textChanged, this, &TDateEdit::textChanged);
   connect(button_, &QToolButton::clicked, this, &TDateEdit::showPopup);
   connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate d) {
@@ -201,3 +203,22 @@ void TDateEdit::showPopup() {
 }
 
 void TDateEdit::hidePopup() { popup_->hide(); }
+
+bool TDateEdit::event(QEvent* event) {
+  // The text part answers to the field's accessible name.
+  if (event->type() == QEvent::Polish && edit_->accessibleName().isEmpty())
+    edit_->setAccessibleName(accessibleName().isEmpty() ? objectName() : accessibleName());
+  return QWidget::event(event);
+}
+
+bool TDateEdit::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == edit_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F4 ||
+        (key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier))) {
+      showPopup();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}

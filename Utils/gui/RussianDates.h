@@ -61,6 +61,10 @@ class TDateEdit : public QWidget {
   void showPopup();
   void hidePopup();
 
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  signals:
   void textChanged(const QString& text);
   void dateSelected(const QDate& date);  // a day was picked in the calendar

@@ -175,6 +175,8 @@ class MessDlgTest : public QObject {
     QTest::newRow("Да") << "YesBtn" << 1;
     QTest::newRow("Esc") << "esc" << 0;
     QTest::newRow("close box") << "close" << -1;
+    QTest::newRow("Enter on Нет") << "enter NoBtn" << 0;
+    QTest::newRow("Enter on Отмена") << "enter CancelBtn" << -1;
   }
   void questionWithCancel() {
     QFETCH(QString, action);
@@ -182,7 +184,10 @@ class MessDlgTest : public QObject {
     WhenShown([action](TMessDlg* d) {
       if (action == "esc") PressKey(d, Qt::Key_Escape);
       else if (action == "close") d->close();
-      else d->findChild<QPushButton*>(action)->click();
+      else if (action.startsWith("enter ")) {
+        d->findChild<QPushButton*>(action.mid(6))->setFocus();
+        PressKey(d, Qt::Key_Return);
+      } else d->findChild<QPushButton*>(action)->click();
     });
     QCOMPARE(rts::ShowMessDlg("Сохранить?", nullptr, -1, nullptr, -1, TMessKind::mkQuestionCancel),
              result);
