@@ -145,7 +145,16 @@ struct TQuery::Impl {
 
   // ---- statement text ----
 
-  std::string Expand() const { return ExpandMacros(lines, macros); }
+  // The expanded statement, kept until the lines or a macro change.
+  mutable std::string expanded;
+  mutable bool expandedValid = false;
+  const std::string& Expand() const {
+    if (!expandedValid) {
+      expanded = ExpandMacros(lines, macros);
+      expandedValid = true;
+    }
+    return expanded;
+  }
 
   // ---- tables ----
 
@@ -219,7 +228,9 @@ struct TQuery::Impl {
     return params.back();
   }
 
-  void Bind(sqlite3_stmt* st, std::vector<int>& map, unsigned& version) {
+  // Texts are copied unless `borrow`: a statement run to its end within
+  // one call may read the parameters where they are.
+  void Bind(sqlite3_stmt* st, std::vector<int>& map, unsigned& version, bool borrow = false) {
     const int n = sqlite3_bind_parameter_count(st);
     if (version != paramsVersion || static_cast<int>(map.size()) != n) {
       map.assign(static_cast<size_t>(n), -1);
@@ -244,7 +255,8 @@ struct TQuery::Impl {
       switch (p.kind) {
         case Param::Text:
         case Param::Date:
-          sqlite3_bind_text(st, i, p.text.data(), static_cast<int>(p.text.size()), SQLITE_TRANSIENT);
+          sqlite3_bind_text(st, i, p.text.data(), static_cast<int>(p.text.size()),
+                            borrow ? SQLITE_STATIC : SQLITE_TRANSIENT);
           break;
         case Param::Number:
           sqlite3_bind_double(st, i, p.number);
@@ -295,7 +307,7 @@ struct TQuery::Impl {
     }
     sqlite3_reset(stmt);
     if (wantResult && sqlite3_column_count(stmt) == 0) Throw("the statement returns no result");
-    Bind(stmt, slots, slotsVersion);
+    Bind(stmt, slots, slotsVersion, !wantResult);
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail(stmt);
     return rc;
@@ -437,6 +449,7 @@ const std::string& TQuery::DatabaseName() const { return impl_->folder; }
 void TQuery::SetSQL(std::vector<std::string> lines) {
   Close();
   impl_->lines = std::move(lines);
+  impl_->expandedValid = false;
 }
 void TQuery::SetSQL(const std::string& statement) { SetSQL(std::vector<std::string>{statement}); }
 const std::vector<std::string>& TQuery::SQL() const { return impl_->lines; }
@@ -444,10 +457,12 @@ const std::vector<std::string>& TQuery::SQL() const { return impl_->lines; }
 void TQuery::SetMacro(const std::string& name, const std::string& value) {
   for (auto& [n, v] : impl_->macros)
     if (SameText1251(n, name)) {
+      if (v != value) impl_->expandedValid = false;
       v = value;
       return;
     }
   impl_->macros.emplace_back(name, value);
+  impl_->expandedValid = false;
 }
 
 void TQuery::SetParamText(const std::string& name, const std::string& value) {
