@@ -69,6 +69,8 @@ class OwnerWatch : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::WindowStateChange) {
       auto* w = static_cast<QWidget*>(watched);
+      // The main window's own minimizing is the application's: nothing to hook.
+      if (w == TApplicationState::instance().mainWindow()) return false;
       auto* change = static_cast<QWindowStateChangeEvent*>(event);
       const bool was = change->oldState() & Qt::WindowMinimized;
       const bool now = w->windowState() & Qt::WindowMinimized;

@@ -351,12 +351,23 @@ class DynamicPanelTest : public QObject {
     app.Restore();  // the earlier handler is back in place
     QCOMPARE(calls.size(), size_t(2));
 
+    // The main window's own caption hooks nothing: a maximized main window
+    // comes back maximized.
+    auto* mainCaption = new TFansyGradientCaption(&main);
+    main.setWindowState(Qt::WindowMaximized);
+    main.setWindowState(Qt::WindowMinimized);
+    QVERIFY(!mainCaption->Hooked());
+    main.setWindowState(Qt::WindowMaximized);
+    QCOMPARE(calls.size(), size_t(3));
+    QVERIFY(main.isMaximized());
+    main.setWindowState(Qt::WindowNoState);
+
     // Destroyed while hooked: the earlier handler is put back.
     dialog->setWindowState(Qt::WindowMinimized);
     QVERIFY(caption->Hooked());
     dialog.reset();
     app.Restore();
-    QCOMPARE(calls.size(), size_t(3));
+    QCOMPARE(calls.size(), size_t(4));
     app.OnRestore = nullptr;
     app.setMainWindow(nullptr);
   }
