@@ -4,6 +4,8 @@
 //   widgets_demo_gui progress [STEPS]      the progress window in mid-run
 //   widgets_demo_gui panel                 docked panels, one collapsible
 //   widgets_demo_gui date                  the date field with its calendar open
+//   widgets_demo_gui minimize              minimizes the message dialog, then restores
+//                                          the main window, printing the window states
 //   widgets_demo_gui updates [N]           times N progress updates (default 1000000)
 #include <QApplication>
 #include <QElapsedTimer>
@@ -118,6 +120,35 @@ int main(int argc, char** argv) {
     dock->addWidget(grid, Dock::Fill);
     main.show();
     if (argc > 2) QTimer::singleShot(300, [lower] { lower->setSizeMinimized(true); });
+    return app.exec();
+  }
+  if (mode == "minimize") {
+    main.show();
+    rts::Message m;
+    m.text = "Свернуть и развернуть";
+    m.kind = rts::TMessKind::mkInformation;
+    auto state = [&](const char* when) {
+      auto* d = qobject_cast<TMessDlg*>(QApplication::activeModalWidget());
+      std::printf("%s: main %s, dialog %s\n", when, main.isMinimized() ? "minimized" : "normal",
+                  d ? (d->isMinimized() ? "minimized" : "normal") : "gone");
+      std::fflush(stdout);
+    };
+    QTimer::singleShot(800, [&] {
+      state("shown");
+      if (auto* d = QApplication::activeModalWidget()) d->showMinimized();
+    });
+    QTimer::singleShot(1800, [&] {
+      state("dialog minimized");
+      main.showNormal();  // as the window manager restores the application
+    });
+    QTimer::singleShot(2800, [&] {
+      state("main window restored");
+      if (auto* d = QApplication::activeModalWidget()) static_cast<QDialog*>(d)->accept();
+    });
+    QTimer::singleShot(0, [&] {
+      TMessDlg::Execute(&main, m);
+      app.quit();
+    });
     return app.exec();
   }
   if (mode == "updates") {
