@@ -220,8 +220,9 @@ bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
   return true;
 }
 
-// Reading state: the table being filled, the line being cleaned and the
-// small buffers the cells are built in.
+// The general road: drops the header, and cleans a line that is not plain
+// (NULs, CRs inside, runs of tabs, a comma to repair) step by step before
+// its rows are added.
 class LineSink {
  public:
   explicit LineSink(TradeTable& table) : table_(table) { line_.reserve(1024); }
