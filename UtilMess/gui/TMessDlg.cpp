@@ -230,7 +230,7 @@ void TMessDlg::buildDesign() {
   PointerPanel->dock()->addWidget(ObjectLabel, Dock::Fill);
   ObjectMemo = Memo(ObjectPanel, "ObjectMemo", "Подробности");
   ObjectMemo->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-  ObjectMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ObjectMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   ObjectPanel->dock()->addWidget(ObjectMemo, Dock::Fill);
   connect(ObjectMemo, &QPlainTextEdit::cursorPositionChanged, this, &TMessDlg::UpdateCaretLabel);
 
