@@ -65,6 +65,8 @@ struct Window {
     panel->installEventFilter(&filter);
     filter.sizes = &sizes;
     filter.panel = panel;
+    restFilter.heights = &restHeights;
+    rest->installEventFilter(&restFilter);
   }
   struct SizeFilter : QObject {
     std::vector<int>* sizes = nullptr;
@@ -74,6 +76,15 @@ struct Window {
       return false;
     }
   } filter;
+  // The heights the filling sibling went through.
+  std::vector<int> restHeights;
+  struct RestFilter : QObject {
+    std::vector<int>* heights = nullptr;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::Resize) heights->push_back(static_cast<QWidget*>(o)->height());
+      return false;
+    }
+  } restFilter;
 };
 
 }  // namespace
@@ -123,6 +134,10 @@ class DynamicPanelTest : public QObject {
     expected.push_back(12);
     QCOMPARE(w.sizes, expected);
     QVERIFY(expected.size() <= 12);
+    // The sibling followed every step.
+    std::vector<int> rest;
+    for (int s : expected) rest.push_back(400 - s);
+    QCOMPARE(w.restHeights, rest);
     QCOMPARE(w.panel->height(), 12);
     QVERIFY(w.panel->SizeMinimized());
     QVERIFY(w.child->isHidden());
