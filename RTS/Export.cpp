@@ -1,5 +1,6 @@
 #include "RTS/Export.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +22,11 @@ namespace rts {
 
 ExportList::ExportList(std::string tradeDate, std::string brokerAcc)
     : date_(std::move(tradeDate)), broker_(std::move(brokerAcc)) {}
+
+void ExportList::Reserve(size_t lines, size_t bytes) {
+  lines_.reserve(lines);
+  bytes_.reserve(bytes);
+}
 
 void ExportList::Clear() {
   bytes_.clear();
@@ -114,16 +120,27 @@ std::string FormatExportNumber(double value, int decimals) {
   }
   static constexpr long double kScale[4] = {1.0L, 10.0L, 100.0L, 1000.0L};
   const long double s = std::fabs(static_cast<long double>(value)) * kScale[decimals];
-  const long double whole = std::floor(s);
-  const uint64_t m = static_cast<uint64_t>(whole) + (s - whole >= 0.5L ? 1 : 0);
-  char buf[32];
-  int n = std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(m));
-  std::string digits(buf, static_cast<size_t>(n));
-  if (digits.size() <= static_cast<size_t>(decimals)) {
-    digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+  const long double below = std::floor(s);
+  const uint64_t m = static_cast<uint64_t>(below) + (s - below >= 0.5L ? 1 : 0);
+  char buf[24];
+  const auto conv = std::to_chars(buf, buf + sizeof buf, m);
+  const size_t len = static_cast<size_t>(conv.ptr - buf);
+  const size_t d = static_cast<size_t>(decimals);
+  const size_t whole = len > d ? len - d : 1;  // digits before the point
+  const bool minus = value < 0 && m != 0;
+  std::string digits;
+  digits.reserve(minus + whole + (d ? d + 1 : 0));
+  if (minus) digits.push_back('-');
+  if (len > d) {
+    digits.append(buf, whole);
+  } else {
+    digits.push_back('0');
   }
-  if (decimals > 0) digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
-  if (value < 0 && m != 0) digits.insert(digits.begin(), '-');
+  if (d) {
+    digits.push_back('.');
+    if (len < d) digits.append(d - len, '0');
+    digits.append(buf + (len > d ? whole : 0), std::min(len, d));
+  }
   return digits;
 }
 
@@ -158,6 +175,7 @@ size_t MergeOrderFills(const TradeTable& table, const MarkedList& marked, bool m
 ExportList BuildExportList(const TradeTable& table, const MarkedList& marked,
                            const ExportInputs& in) {
   ExportList list(in.tradeDate, in.brokerAcc);
+  list.Reserve(marked.Count(), marked.Count() * 48);
   const size_t rows = table.RowCount();
   size_t r = marked.NextMarkedRow(0);
   if (r > rows) r = 0;

@@ -55,6 +55,7 @@ class ExportList {
               std::string_view price, std::string_view quantity, std::string_view transaction,
               std::string_view currency);
   void Clear();
+  void Reserve(size_t lines, size_t bytes);
   const std::string& TradeDate() const { return date_; }
   const std::string& BrokerAcc() const { return broker_; }
 

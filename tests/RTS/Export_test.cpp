@@ -82,6 +82,8 @@ TEST(ExportNumbers, ExactValueRoundedHalfAwayFromZero) {
       {-0.0001, 3, "0.000"},
       {12.3456, 3, "12.346"},
       {0, 1, "0.0"},
+      {0.004, 3, "0.004"},
+      {-0.05, 1, "-0.1"},
       {1e16 + 2, 1, "10000000000000002.0"},  // beyond the fast road
   };
   for (const auto& c : cases) EXPECT_EQ(FormatExportNumber(c.v, c.decimals), c.text) << c.v;
