@@ -4,12 +4,14 @@
 // _Output.cpp).
 #include "RTS/gui/TRTSForm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -316,6 +318,8 @@ void TRTSForm::CreateControls() {
   // The file fields stretch with their panels.
   Panel1->installEventFilter(this);
   Panel3->installEventFilter(this);
+  FriendPanel1->installEventFilter(this);
+  FriendPanel2->installEventFilter(this);
 
   // Wiring.
   connect(OpenBtn, &QToolButton::clicked, this, [this] { OpenBtnClick(); });
@@ -332,7 +336,14 @@ void TRTSForm::CreateControls() {
   connect(OutFilenameEdit, &TFilenameEdit::afterDialog, this,
           [this](const QString& name, bool accepted) { OutFilenameEditAfterDialog(name, accepted); });
   RxDBGrid1->installEventFilter(this);
-  ObDBGrid->installEventFilter(this);
+  // Entering and leaving a data grid: the grid or its cell editor gets or
+  // loses the focus.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    auto within = [](QWidget* grid, QWidget* w) { return w && (w == grid || grid->isAncestorOf(w)); };
+    if (within(RxDBGrid1, old) && !within(RxDBGrid1, now)) RxDBGrid1Exit();
+    if (within(RxDBGrid1, now) && !within(RxDBGrid1, old)) RxDBGrid1Enter();
+    if (within(ObDBGrid, now) && !within(ObDBGrid, old)) ObDBGridEnter();
+  });
   SetupOutputGrid();
 }
 
@@ -342,14 +353,16 @@ bool TRTSForm::eventFilter(QObject* watched, QEvent* event) {
     auto* panel = static_cast<QWidget*>(watched);
     edit->resize(std::max(60, panel->width() - edit->x() - 8), edit->height());
   } else if (event->type() == QEvent::MouseButtonDblClick &&
+             (watched == FriendPanel1 || watched == FriendPanel2)) {
+    // A double-click left unhandled by a control inside the panel reaches the
+    // panel too; only a double-click on the panel itself collapses it.
+    auto* panel = static_cast<QWidget*>(watched);
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    if (panel->childAt(at)) return true;
+  } else if (event->type() == QEvent::MouseButtonDblClick &&
              (watched == MMVBGrid->viewport() || watched == MMVBGrid->horizontalHeader()->viewport())) {
     MMVBGridDblClick();
     return true;
-  } else if (event->type() == QEvent::FocusIn) {
-    if (watched == RxDBGrid1) RxDBGrid1Enter();
-    if (watched == ObDBGrid) ObDBGridEnter();
-  } else if (event->type() == QEvent::FocusOut && watched == RxDBGrid1) {
-    RxDBGrid1Exit();
   } else if (event->type() == QEvent::KeyPress && watched == RxDBGrid1) {
     // The grid's own keys: Insert adds a record, Ctrl+Delete deletes one.
     auto* key = static_cast<QKeyEvent*>(event);

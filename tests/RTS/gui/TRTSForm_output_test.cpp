@@ -40,6 +40,8 @@ class TRTSFormOutputTest : public QObject {
     fixture::ProgressCloser closer;
     form_->ExportBtn->click();
     QCOMPARE(presenter.texts(), std::vector<std::string>{("Создать файл " + out + " ?").toStdString()});
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
   }
 
  private slots:
@@ -58,6 +60,8 @@ class TRTSFormOutputTest : public QObject {
     form_ = std::make_unique<TRTSForm>();
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
   }
   void cleanup() { form_.reset(); }
 
@@ -224,9 +228,14 @@ class TRTSFormOutputTest : public QObject {
     const int turnoverWidth = form_->ObDBGrid->width();
     QTest::mouseDClick(left, Qt::LeftButton, {}, QPoint(left->width() - 2, left->height() / 2));
     QTRY_COMPARE(left->width(), 12);
+    QCOMPARE(lower->height(), 211);  // the outer panel stays as it was
     QTRY_COMPARE(form_->ObDBGrid->width(), turnoverWidth + 361 - 12);
     QTest::mouseDClick(left, Qt::LeftButton, {}, QPoint(left->width() - 2, left->height() / 2));
     QTRY_COMPARE(left->width(), 361);
+    // A double-click on a panel inside does not collapse the outer one.
+    QTest::mouseDClick(form_->Panel3, Qt::LeftButton, {}, QPoint(form_->Panel3->width() - 3, 3));
+    QTest::qWait(20);
+    QCOMPARE(lower->height(), 211);
   }
 };
 
