@@ -56,8 +56,9 @@ struct Ordered {
   std::vector<std::vector<std::string>> distinct;  // per key: values, trimmed
   std::vector<std::vector<Cell>> cells;            // per key: the values parsed
   std::vector<uint64_t> recno;   // record number of each row
-  std::vector<uint32_t> order;   // rows in output order
-  size_t pos = 0;
+  std::vector<uint32_t> order;   // rows in output order, while sorting
+  size_t rows = 0;
+  size_t pos = 0;                // current row; rows are stored in output order
 };
 constexpr int kUnused = INT32_MIN;
 
@@ -277,7 +278,7 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc, s
 int Next(sqlite3_vtab_cursor* cur) {
   Cursor* c = AsCursor(cur);
   if (Ordered* o = c->ordered.get()) {
-    c->eof = ++o->pos >= o->order.size();
+    c->eof = ++o->pos >= o->rows;
     return SQLITE_OK;
   }
   ++c->index;
@@ -539,6 +540,26 @@ int BuildOrdered(Cursor* c, const char* spec) {
       return false;
     });
   }
+  // Lay the rows out in their output order, so that handing them to SQLite
+  // reads memory front to back.
+  {
+    std::vector<uint32_t> ids(o->ids.size());
+    std::vector<uint64_t> recno(rows);
+    std::string arena(o->arena.size(), '\0');
+    for (size_t i = 0; i < rows; ++i) {
+      const uint32_t row = o->order[i];
+      for (size_t k = 0; k < nKeys; ++k) ids[i * nKeys + k] = o->ids[row * nKeys + k];
+      recno[i] = o->recno[row];
+      if (o->rowBytes)
+        std::memcpy(arena.data() + i * o->rowBytes, o->arena.data() + row * o->rowBytes, o->rowBytes);
+    }
+    o->ids = std::move(ids);
+    o->recno = std::move(recno);
+    o->arena = std::move(arena);
+    o->order.clear();
+    o->order.shrink_to_fit();
+  }
+  o->rows = rows;
   c->ordered = std::move(o);
   c->eof = rows == 0;
   return SQLITE_OK;
@@ -549,7 +570,7 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i) {
   Cursor* c = AsCursor(cur);
   const Field& f = c->table->file->Fields()[static_cast<size_t>(i)];
   if (const Ordered* o = c->ordered.get()) {
-    const uint32_t row = o->order[o->pos];
+    const size_t row = o->pos;
     const int slot = o->slot[static_cast<size_t>(i)];
     if (slot == kUnused) {
       sqlite3_result_null(ctx);
@@ -569,7 +590,7 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i) {
 int Rowid(sqlite3_vtab_cursor* cur, sqlite3_int64* rowid) {
   const Cursor* c = AsCursor(cur);
   if (const Ordered* o = c->ordered.get())
-    *rowid = static_cast<sqlite3_int64>(o->recno[o->order[o->pos]]) + 1;
+    *rowid = static_cast<sqlite3_int64>(o->recno[o->pos]) + 1;
   else
     *rowid = static_cast<sqlite3_int64>(c->index) + 1;
   return SQLITE_OK;
