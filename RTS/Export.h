@@ -117,7 +117,9 @@ struct ExportResult {
   size_t inserted = 0;  // records inserted
 };
 
-// The export button's action.
+// The export button's action.  The caller closes its view of the output
+// table first (when there is something to export) and reopens it when the
+// result says so.
 ExportResult ExportBtnClick(const TradeTable& table, const MarkedList& marked,
                             const ExportInputs& in, ProgressSink& progress);
 
