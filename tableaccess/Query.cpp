@@ -113,7 +113,7 @@ struct TQuery::Impl {
     sqlite3_finalize(rowStmt);
     rowStmt = nullptr;
     stmtText.clear();
-    if (db) sqlite3_close(db);
+    if (db) sqlite3_close_v2(db);
     db = nullptr;
   }
 
@@ -478,7 +478,15 @@ void TQuery::SetParamNumber(const std::string& name, double value) {
 void TQuery::SetParamDate(const std::string& name, const Date& value) {
   Param& p = impl_->ParamSlot(name);
   p.kind = Param::Date;
-  p.text = DateToYmd(value);
+  // YYYYMMDD, as a D field stores it.
+  char ymd[8];
+  int v = value.year;
+  for (int i = 3; i >= 0; --i, v /= 10) ymd[i] = static_cast<char>('0' + (v % 10 + 10) % 10);
+  ymd[4] = static_cast<char>('0' + value.month / 10 % 10);
+  ymd[5] = static_cast<char>('0' + value.month % 10);
+  ymd[6] = static_cast<char>('0' + value.day / 10 % 10);
+  ymd[7] = static_cast<char>('0' + value.day % 10);
+  p.text.assign(ymd, 8);
 }
 void TQuery::SetParamNull(const std::string& name) { impl_->ParamSlot(name).kind = Param::Null; }
 
