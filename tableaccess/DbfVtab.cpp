@@ -182,7 +182,14 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
   info->idxNum = 0;
   info->estimatedCost = rows;
   info->estimatedRows = static_cast<sqlite3_int64>(rows);
-  if (info->nOrderBy > 0) {
+  // The sorted scan keeps the used columns in memory; for a table too big
+  // for that the general sorter (which spills) does the work.
+  uint64_t usedBytes = 0;
+  const auto& fields = AsTable(v)->file->Fields();
+  for (size_t i = 0; i < fields.size(); ++i)
+    if ((info->colUsed >> std::min<size_t>(i, 63)) & 1) usedBytes += fields[i].width;
+  const bool fitsMemory = (usedBytes + 16) * (AsTable(v)->file->RecordCount() + 1) < (uint64_t{256} << 20);
+  if (info->nOrderBy > 0 && fitsMemory) {
     // We deliver the rows sorted ourselves, far faster than the general
     // sorter: "u<used columns>" then "k<column>[d]" per sort term.
     char buf[64];
