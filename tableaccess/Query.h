@@ -9,6 +9,17 @@
 // Statements, names and values are Windows-1251 bytes; the folder is turned
 // into a UTF-8 path only at the operating system.  Every engine failure is
 // an EDatabaseError carrying the engine's message.
+//
+// Each query has its own engine connection, in which every file it names is
+// one virtual table.  Records are always read from the file, and before
+// every statement the query looks at its files, so a change made through
+// another query or by another program is seen by the next statement.
+// Values read: C fields as text without trailing blanks, N fields as
+// numbers (FieldText gives "0", "12.5"), D fields as "YYYYMMDD", blank
+// numbers and dates as NULL (""/0).  Values written: text padded, numbers
+// right-aligned with their decimals, dates from a date parameter or from a
+// text "YYYYMMDD" or "DD.MM.YYYY", NULL as blanks; a value that does not fit
+// is refused with an EDatabaseError naming the field and the value.
 #pragma once
 
 #include <memory>
