@@ -249,6 +249,10 @@ TEST_F(QueryTest, NoStaleReadsAcrossQueriesAndPrograms) {
   EXPECT_THAT(Rows("select CLIENTID from OUT"), ElementsAre("ZZ", "ZZ"));
   reader.Open();
   EXPECT_EQ(reader.FieldText(0), "2");
+  // The prepared insert, run again, appends after the other program's record.
+  InsertTrade(ins, "3", "C", 1, 1, 1, {2016, 4, 4});
+  EXPECT_THAT(Rows("select CLIENTID from OUT"), ElementsAre("ZZ", "ZZ", "3"));
+  EXPECT_EQ(HeaderCount(ReadBytes(File("OUT.DBF"))), 3u);
 
   // The file replaced by a table of other fields: the next statement sees them.
   Create("OUT.DBF", {{"OTHER", 'C', 4, 0}});
