@@ -416,9 +416,9 @@ void DbfFile::Commit() {
   head[2] = static_cast<unsigned char>(tm.tm_mday);
   PutLE(head + 3, count_, 4);
   WriteAt(1, reinterpret_cast<const char*>(head), sizeof head);
-  // What the file looks like now, without asking: its new size, and times
-  // as last seen.  The times change only when the clock ticks past them;
-  // then the next Refresh reads the header once more, which is harmless.
+  // What the file looks like now, without asking: its new size.  The quick
+  // look compares no more than that; a thorough one finds the new times and
+  // reads the header once more, which is harmless.
   seen_.st_size = static_cast<off_t>(headerLength_ + count_ * recordLength_ + (count_ ? 1 : 0));
 }
 
