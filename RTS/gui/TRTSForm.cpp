@@ -74,6 +74,25 @@ void Place(QWidget* w, int x, int y, int width = -1, int height = -1) {
   w->setGeometry(x, y, width < 0 ? s.width() : width, height < 0 ? s.height() : height);
 }
 
+// Navy bold: the window font, bold, in navy.
+void MakeNavyBold(QWidget* w) {
+  QFont f = w->font();
+  f.setBold(true);
+  w->setFont(f);
+  QPalette p = w->palette();
+  p.setColor(QPalette::WindowText, QColor(0, 0, 128));
+  p.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+  w->setPalette(p);
+}
+
+void FillColor(QWidget* w, const QColor& color) {
+  w->setAutoFillBackground(true);
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, color);
+  p.setColor(QPalette::Button, color);
+  w->setPalette(p);
+}
+
 void SetupDataGrid(QTableView* grid, const char* name) {
   grid->setObjectName(QString::fromLatin1(name));
   grid->setAccessibleName(QString::fromLatin1(name));
@@ -156,7 +175,7 @@ void TRTSForm::CreateControls() {
   InFilenameEdit->lineEdit()->setAccessibleName("Входной файл");
   InFilenameEdit->setDialogTitle("Входной файл");
   InFilenameEdit->setFilter("Отчеты (*.txt *.TXT);;Все файлы (*)");
-  Place(InFilenameEdit, 170, 7, 400, 23);
+  Place(InFilenameEdit, inLabel->x() + inLabel->sizeHint().width() + 6, 7, 400, 23);
 
   // 4. Status bar of the window (docked before the lower panel: nearer the edge).
   StatusBar1 = new TStatusPanels("StatusBar1", {200, 200, 50}, 26, this);
@@ -194,7 +213,7 @@ void TRTSForm::CreateControls() {
   OutFilenameEdit->lineEdit()->setAccessibleName("Выходной файл");
   OutFilenameEdit->setDialogTitle("Выходной файл");
   OutFilenameEdit->setFilter("Таблицы dBASE (*.dbf *.DBF);;Все файлы (*)");
-  Place(OutFilenameEdit, 390, 9, 300, 23);
+  Place(OutFilenameEdit, outLabel->x() + outLabel->sizeHint().width() + 6, 9, 300, 23);
 
   auto* fp2 = new TDynamicPanel(fp1);
   fp2->setObjectName("FriendPanel2");
@@ -213,10 +232,14 @@ void TRTSForm::CreateControls() {
   WriteModeRadioGroup =
       new TRadioGroup("WriteModeRadioGroup", QString(), {"Сначала", "Дозапись"}, Panel6);
   WriteModeRadioGroup->setAccessibleName("WriteModeRadioGroup");
+  MakeNavyBold(WriteModeRadioGroup);
+  FillColor(WriteModeRadioGroup, kLavender);
   Panel6->dock()->addWidget(WriteModeRadioGroup, Dock::Right, 96);
   SqueeseClientCheckBox = new QCheckBox("Сжать по клиентам", Panel6);
   SqueeseClientCheckBox->setObjectName("SqueeseClientCheckBox");
   SqueeseClientCheckBox->setAccessibleName("Сжать по клиентам");
+  MakeNavyBold(SqueeseClientCheckBox);
+  FillColor(SqueeseClientCheckBox, kLavender);
   Place(SqueeseClientCheckBox, 6, 31);
   SqueeseClaineCheckBox = new QCheckBox("\"Сжать\" заявки", Panel6);
   SqueeseClaineCheckBox->setObjectName("SqueeseClaineCheckBox");
@@ -238,7 +261,9 @@ void TRTSForm::CreateControls() {
   OborotModeRadioGroup =
       new TRadioGroup("OborotModeRadioGroup", QString(), {"По ЦБ", "По счетам"}, Panel5);
   OborotModeRadioGroup->setAccessibleName("OborotModeRadioGroup");
-  Panel5->dock()->addWidget(OborotModeRadioGroup, Dock::Right, 96);
+  MakeNavyBold(OborotModeRadioGroup);
+  FillColor(OborotModeRadioGroup, kLavender);
+  Panel5->dock()->addWidget(OborotModeRadioGroup, Dock::Right, 104);
   ObDBGrid = new QTableView(Panel4);
   SetupDataGrid(ObDBGrid, "ObDBGrid");
   ObDBGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);

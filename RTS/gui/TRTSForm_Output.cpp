@@ -55,6 +55,8 @@ class OutViewModel : public QIdentityProxyModel {
       if (c && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
         return QString::fromUtf8(c->title);
       if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    } else if (role == Qt::DisplayRole) {
+      return QString();  // the record indicator column carries no numbers
     }
     return QIdentityProxyModel::headerData(section, o, role);
   }
