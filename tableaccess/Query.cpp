@@ -119,7 +119,7 @@ struct TQuery::Impl {
 
   void EnsureDb() {
     if (db) return;
-    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
       std::string m = db ? sqlite3_errmsg(db) : "cannot start the engine";
       sqlite3_close(db);
       db = nullptr;
