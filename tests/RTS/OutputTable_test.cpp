@@ -58,11 +58,29 @@ TEST_F(OutputTableTest, CreatedTableHasTheHeaderAndPassesTheFormatTest) {
   ASSERT_TRUE(CreateOutputTable(path));
   std::ifstream in(path, std::ios::binary);
   const std::string bytes(std::istreambuf_iterator<char>(in), {});
-  ASSERT_EQ(bytes.size(), 417u);
-  EXPECT_EQ(bytes.substr(8, 4), std::string("\xA1\x01\xAB\x00", 4));  // 417, 171
-  // Field 12, VAL: offset 168, width 3.
-  EXPECT_EQ(bytes.substr(32 + 11 * 32, 12), std::string("VAL\0\0\0\0\0\0\0\0C", 12));
-  EXPECT_EQ(static_cast<unsigned char>(bytes[32 + 11 * 32 + 12]), 168u);
+  // The whole header, byte for byte: the table's layout as settlement reads it.
+  struct Expected {
+    const char* name;
+    char type;
+    int offset, width, decimals;
+  };
+  const Expected layout[] = {{"CLIENTID", 'C', 1, 16, 0},  {"TICKER", 'C', 17, 50, 0},  {"OPERTYPE", 'N', 67, 6, 0},
+                             {"PRICE", 'N', 73, 20, 5},     {"QTY", 'N', 93, 20, 5},     {"DATES", 'D', 113, 8, 0},
+                             {"SDEL", 'C', 121, 11, 0},     {"BROCID", 'C', 132, 16, 0}, {"DEALPLACE", 'N', 148, 2, 0},
+                             {"SHAREPLACE", 'N', 150, 2, 0}, {"BUYID", 'C', 152, 16, 0}, {"VAL", 'C', 168, 3, 0}};
+  std::string want = std::string("\x03\x5F\x0C\x1C\0\0\0\0\xA1\x01\xAB\x00", 12) + std::string(20, '\0');
+  for (const auto& f : layout) {
+    std::string d(32, '\0');
+    d.replace(0, std::string(f.name).size(), f.name);
+    d[11] = f.type;
+    d[12] = static_cast<char>(f.offset);
+    d[16] = static_cast<char>(f.width);
+    d[17] = static_cast<char>(f.decimals);
+    want += d;
+  }
+  want += '\x0D';
+  ASSERT_EQ(want.size(), 417u);
+  EXPECT_EQ(bytes, want);
 
   const OutputTablePath p = DeriveOutputTablePath("\"" + path + "\"");
   TQuery q;
