@@ -370,6 +370,7 @@ void TRTSForm::CreateControls() {
     if (within(ObDBGrid, now) && !within(ObDBGrid, old)) ObDBGridEnter();
   });
   SetupOutputGrid();
+  DBNavigator1->SetDataSource(RxDBGrid1, [this] { RefreshView(); });  // OutDataSource at first
 }
 
 bool TRTSForm::eventFilter(QObject* watched, QEvent* event) {
