@@ -207,11 +207,7 @@ struct TQuery::Impl {
       sqlite3_finalize(st);
       static const std::string kNoTable = "no such table: ";
       if (attempt < 64 && message.rfind(kNoTable, 0) == 0) {
-        try {
-          AttachNamed(message.substr(kNoTable.size()));
-        } catch (const EDatabaseError&) {
-          throw;
-        }
+        AttachNamed(message.substr(kNoTable.size()));
         continue;
       }
       Throw(message);
