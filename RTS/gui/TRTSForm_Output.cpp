@@ -124,8 +124,9 @@ void TRTSForm::PointViewAt(const std::string& path) {
 
 void TRTSForm::OpenView() { out_->model->open(); }
 
-// The navigator's refresh: the view reads its table again.
+// The navigator's refresh: an open view reads its table again.
 void TRTSForm::RefreshView() {
+  if (!out_->model->isOpen()) return;
   try {
     OpenView();
     StatusBar1->SetPanelText(0, QString::number(out_->model->recordCount()));

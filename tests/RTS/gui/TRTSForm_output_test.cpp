@@ -181,9 +181,11 @@ class TRTSFormOutputTest : public QObject {
       nav->BtnClick(TDBNavigator::nbDelete);
       QCOMPARE(grid->model()->rowCount(), 4);
     }
-    // The file holds what the view shows.
-    form_->NewDealBtnClick();
+    // The file holds what the view shows: the navigator's refresh reads it again.
+    form_->StatusBar1->SetPanelText(0, "old");
+    nav->BtnClick(TDBNavigator::nbRefresh);
     QCOMPARE(form_->StatusBar1->PanelText(0), QString("4"));
+    QCOMPARE(grid->model()->index(3, 0).data().toString().trimmed(), QString("1700"));
   }
 
   void navigatorFollowsTheGridEnteredLast() {
