@@ -409,11 +409,15 @@ void DbfFile::Commit() {
   // Date of the last update and the record count.
   unsigned char head[7];
   const std::time_t t = std::time(nullptr);
-  std::tm tm {};
-  localtime_r(&t, &tm);
-  head[0] = static_cast<unsigned char>(tm.tm_year % 256);
-  head[1] = static_cast<unsigned char>(tm.tm_mon + 1);
-  head[2] = static_cast<unsigned char>(tm.tm_mday);
+  if (t != dateTime_) {
+    std::tm tm {};
+    localtime_r(&t, &tm);
+    date_[0] = static_cast<unsigned char>(tm.tm_year % 256);
+    date_[1] = static_cast<unsigned char>(tm.tm_mon + 1);
+    date_[2] = static_cast<unsigned char>(tm.tm_mday);
+    dateTime_ = t;
+  }
+  std::memcpy(head, date_, 3);
   PutLE(head + 3, count_, 4);
   WriteAt(1, reinterpret_cast<const char*>(head), sizeof head);
   // What the file looks like now, without asking: its new size.  The quick

@@ -103,6 +103,8 @@ class DbfFile {
   uint64_t appended_ = 0;  // records in appendBuf_
   std::string appendBuf_;
   std::vector<uint64_t> deleted_;  // pending deletions
+  long long dateTime_ = -1;        // the second date_ was taken at
+  unsigned char date_[3] = {};     // YY MM DD of the last update
 };
 
 }  // namespace rts::dbf

@@ -24,6 +24,7 @@ struct Table {
   Registry* registry = nullptr;
   std::string name;   // as declared to SQLite
   std::unique_ptr<DbfFile> file;
+  std::string record;  // the record being written
 };
 
 namespace {
@@ -641,7 +642,8 @@ int Update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* rowid
     if (!insert && sqlite3_value_int64(argv[0]) != sqlite3_value_int64(argv[1]))
       return SetError(v, "a record number cannot be changed");
     const auto& fields = f.Fields();
-    std::string rec = f.BlankRecord();
+    std::string& rec = t->record;
+    rec.assign(f.RecordLength(), ' ');
     for (size_t i = 0; i < fields.size() && static_cast<int>(i) + 2 < argc; ++i)
       EncodeField(fields[i], ToValue(argv[i + 2]), rec.data() + fields[i].offset);
     if (insert) {
