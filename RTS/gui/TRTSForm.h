@@ -25,13 +25,13 @@ class QLabel;
 class QLineEdit;
 class TDateEdit;
 class TDBNavigator;
+class TDynamicPanel;
 class TFilenameEdit;
 class TPanel;
 class TRadioGroup;
 class TStatusPanels;
 class TradeTableModel;
 class FormStorageQt;
-class QAbstractItemModel;
 
 namespace rts {
 class MarkedList;
@@ -59,12 +59,12 @@ class TRTSForm : public QWidget {
   QLineEdit* MaxClientEdit;
   QTableView* MMVBGrid;
   TStatusPanels* StatusBar2;
-  QWidget* FriendPanel1;
+  TDynamicPanel* FriendPanel1;
   TPanel* Panel3;
   TDBNavigator* DBNavigator1;
   QToolButton* ExportBtn;
   TFilenameEdit* OutFilenameEdit;
-  QWidget* FriendPanel2;
+  TDynamicPanel* FriendPanel2;
   TPanel* Panel6;
   QToolButton* NewDealBtn;
   TRadioGroup* WriteModeRadioGroup;
@@ -90,7 +90,6 @@ class TRTSForm : public QWidget {
   const rts::ReplaceLists& Replace() const;
   const std::string& SettingsPath() const { return settingsPath_; }
   TradeTableModel* TradeModel() const { return tradeModel_; }
-  QAbstractItemModel* OutModel() const;
 
   // --- Handlers ---
   void FormCreate();

@@ -113,8 +113,6 @@ void TRTSForm::SetupOutputGrid() {
   });
 }
 
-QAbstractItemModel* TRTSForm::OutModel() const { return RxDBGrid1->model(); }
-
 void TRTSForm::PointViewAt(const std::string& path) {
   const rts::OutputTablePath t = rts::DeriveOutputTablePath(path);
   out_->model->close();

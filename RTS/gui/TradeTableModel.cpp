@@ -59,11 +59,6 @@ void TradeTableModel::Reload() {
   endResetModel();
 }
 
-void TradeTableModel::MarksChanged() {
-  int rows = rowCount();
-  if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, rts::kTradeColumns - 1));
-}
-
 bool TradeTableModel::IsMarked(size_t gridRow) const {
   return gridRow != 0 && isMarked_ && isMarked_(gridRow);
 }

@@ -39,8 +39,6 @@ class TradeTableModel : public QAbstractTableModel {
 
   // The table was filled or rewritten behind the model's back.
   void Reload();
-  // The marks changed; the rows are repainted.
-  void MarksChanged();
 
   // Grid row number (1-based) of a model index; 0 for the blank row.
   size_t GridRow(const QModelIndex& index) const;

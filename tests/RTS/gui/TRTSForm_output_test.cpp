@@ -214,8 +214,8 @@ class TRTSFormOutputTest : public QObject {
   }
 
   void panelsCollapseAndRestore() {
-    auto* lower = static_cast<TDynamicPanel*>(form_->FriendPanel1);
-    auto* left = static_cast<TDynamicPanel*>(form_->FriendPanel2);
+    auto* lower = form_->FriendPanel1;
+    auto* left = form_->FriendPanel2;
     const int gridHeight = form_->MMVBGrid->height();
     QTest::mouseDClick(lower, Qt::LeftButton, {}, QPoint(lower->width() / 2, 1));
     QTRY_VERIFY(lower->SizeMinimized());
