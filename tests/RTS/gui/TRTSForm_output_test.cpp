@@ -181,11 +181,28 @@ class TRTSFormOutputTest : public QObject {
       nav->BtnClick(TDBNavigator::nbDelete);
       QCOMPARE(grid->model()->rowCount(), 4);
     }
+    // The grid's own keys: Insert adds a record, Ctrl+Delete deletes after asking.
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QCOMPARE(grid->model()->rowCount(), 5);
+    form_->MMVBGrid->setFocus();
+    QTRY_COMPARE(grid->model()->rowCount(), 4);
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    grid->setCurrentIndex(grid->model()->index(3, 0));
+    {
+      rts::ScriptedPresenter presenter({1});
+      QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+      QCOMPARE(presenter.texts().size(), size_t(1));
+      QCOMPARE(grid->model()->rowCount(), 3);
+    }
+
     // The file holds what the view shows: the navigator's refresh reads it again.
     form_->StatusBar1->SetPanelText(0, "old");
     nav->BtnClick(TDBNavigator::nbRefresh);
-    QCOMPARE(form_->StatusBar1->PanelText(0), QString("4"));
-    QCOMPARE(grid->model()->index(3, 0).data().toString().trimmed(), QString("1700"));
+    QCOMPARE(form_->StatusBar1->PanelText(0), QString("3"));
+    QCOMPARE(grid->model()->index(2, 0).data().toString().trimmed(), QString("567"));
   }
 
   void navigatorFollowsTheGridEnteredLast() {
