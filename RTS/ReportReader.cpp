@@ -127,8 +127,8 @@ void AddTokens(const std::array<std::string_view, kTokens>& t, TradeTable& table
 }
 
 // What one pass over a line found out.  A line is plain when it has no CR
-// but a final one, no NUL and no run of tabs: it is then clean as it
-// stands, and its tokens lie between its delimiters.
+// but a final one and no NUL: its tokens then lie between its delimiters
+// as it stands (a run of tabs counting as one delimiter).
 struct LineScan {
   bool plain = true;
   bool blank = true;          // only tabs, spaces and CRs
@@ -160,7 +160,7 @@ char* ScanLine(char* p, char* end, LineScan& s) {
     const unsigned sp = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, spV))) & lim;
     const unsigned cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, crV))) & lim;
     const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nulV))) & lim;
-    if (nul || (tab & ((tab << 1) | prevTab))) s.plain = false;
+    if (nul) s.plain = false;
     if (cr) {
       if (s.crAt != SIZE_MAX || (cr & (cr - 1))) s.plain = false;
       s.crAt = i + static_cast<size_t>(std::countr_zero(cr));
@@ -170,6 +170,7 @@ char* ScanLine(char* p, char* end, LineScan& s) {
       return lf ? at + std::countr_zero(lf)
                 : static_cast<char*>(std::memchr(at, '\n', avail));
     }
+    const unsigned runStart = tab & ~((tab << 1) | prevTab);  // a run of tabs is one delimiter
     prevTab = tab >> 15;
     if ((tab | sp | cr) != lim) s.blank = false;
     if (s.firstComma == SIZE_MAX) {
@@ -177,7 +178,7 @@ char* ScanLine(char* p, char* end, LineScan& s) {
           static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, commaV))) & lim;
       if (comma) s.firstComma = i + static_cast<size_t>(std::countr_zero(comma));
     }
-    unsigned d = tab | sp;
+    unsigned d = runStart | sp;
     while (d && s.nd < kTokens) {
       s.pos[s.nd++] = static_cast<uint32_t>(i + static_cast<size_t>(std::countr_zero(d)));
       d &= d - 1;
@@ -205,6 +206,9 @@ bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
   for (; k < s.nd; ++k) {
     t[k] = std::string_view(p + from, s.pos[k] - from);
     from = s.pos[k] + 1;
+    if (p[s.pos[k]] == '\t') {
+      while (from < n && p[from] == '\t') ++from;  // the rest of the run
+    }
   }
   if (k < kTokens) t[k++] = std::string_view(p + from, n - from);
   for (; k < kTokens; ++k) t[k] = std::string_view();
@@ -221,8 +225,8 @@ bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
 }
 
 // The general road: drops the header, and cleans a line that is not plain
-// (NULs, CRs inside, runs of tabs, a comma to repair) step by step before
-// its rows are added.
+// (NULs, CRs inside, a comma to repair) step by step before its rows are
+// added.
 class LineSink {
  public:
   explicit LineSink(TradeTable& table) : table_(table) { line_.reserve(1024); }
