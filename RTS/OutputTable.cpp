@@ -38,8 +38,8 @@ OutputTablePath DeriveOutputTablePath(const std::string& outFileName) {
   }
   const int slash = LastPos("/", p.path);
   // The folder of "/out.dbf" is the root folder, not the current one.
-  if (slash == 1) p.directory = "/";
-  else if (slash > 1) p.directory = CopyFrom(p.path, 1, slash - 1);
+  if (slash == 1) p.directory.assign(1, '/');
+  else if (slash > 1) p.directory = p.path.substr(0, static_cast<size_t>(slash - 1));
   const std::string file = slash > 0 ? CopyFrom(p.path, slash + 1, 0) : p.path;
   const int dot = LastPos(".", file);
   if (dot > 1) p.tableName = CopyFrom(file, 1, dot - 1);

@@ -63,7 +63,7 @@ void ReplaceLists::ParseEntry(std::string_view entry, int lineNumber, bool lot) 
   }
   const std::string value(entry.substr(eq + 1));
   int32_t number = 0;
-  if (!TryTextToInt32(value, number)) {
+  if (!TryDecimalTextToInt32(value, number)) {
     FormatError(lineNumber, lot ? "Лот должен быть целым числом"
                                 : "Номер счета должен быть целым числом");
     return;

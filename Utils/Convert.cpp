@@ -185,6 +185,17 @@ std::string FormatFixed(double value, int decimals) {
   return out;
 }
 
+bool TryDecimalTextToInt32(std::string_view text, int32_t& value) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) return false;
+  }
+  return TryTextToInt32(text, value);
+}
+
 bool TryTextToInt32(std::string_view text, int32_t& value) {
   size_t i = 0;
   const size_t n = text.size();

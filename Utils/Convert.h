@@ -39,6 +39,10 @@ std::string FormatFixed(double value, int decimals);
 // decimal digits, or a hexadecimal number after "$", "x", "X", "0x" or "0X";
 // nothing may follow; the value must fit 32 bits.
 bool TryTextToInt32(std::string_view text, int32_t& value);
+// The same rule for decimal numbers only: leading blanks, an optional sign,
+// decimal digits and nothing after them (the whole numbers of the
+// substitution list).
+bool TryDecimalTextToInt32(std::string_view text, int32_t& value);
 
 // A calendar day.
 struct Date {

@@ -42,7 +42,9 @@ TEST(ReplaceList, ParsesLinesAsTheExamplesSay) {
       {"$A,,B=5;", {"B", "", "A"}, {"5", "5", "5"}, {}, {}, {}},
       {"$ A = 1;", {" A "}, {" 1"}, {}, {}, {}},   // codes are not trimmed
       {"$A=1 ;", {}, {}, {}, {}, {kBadAccount}},   // nothing may follow the digits
-      {"$A=$1F;", {"A"}, {"$1F"}, {}, {}, {}},     // the integer rule takes hex
+      {"$A=$1F;", {}, {}, {}, {}, {kBadAccount}},  // whole numbers are decimal
+      {"$A=0x10;", {}, {}, {}, {}, {kBadAccount}},
+      {"@A=-5;B=+7;", {}, {}, {"A", "B"}, {"-5", "+7"}, {}},
       {"$A=;", {}, {}, {}, {}, {kBadAccount}},
       {"$A=99999999999;", {}, {}, {}, {}, {kBadAccount}},
       {" $A=1;", {}, {}, {}, {}, {kBadFirst}},
