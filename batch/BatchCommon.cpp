@@ -103,4 +103,13 @@ SelectionInputs SelectionOptions::Inputs(const IniFile& ini) const {
   return in;
 }
 
+void OpenMarkedReport(const std::string& report, const SelectionOptions& options,
+                      const IniFile& ini, MarkedReport& out) {
+  ReplaceLists lists;
+  LoadReplaceLists(options.replaceList, ini, lists);
+  out.selection = options.Inputs(ini);
+  out.opened = OpenReport(ArgText(report), out.selection, lists, out.table, out.marked);
+  std::fprintf(stderr, "%s\n%s\n", out.opened.status.total.c_str(), out.opened.status.marked.c_str());
+}
+
 }  // namespace rts::batch

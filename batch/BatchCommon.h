@@ -53,4 +53,16 @@ struct SelectionOptions {
   SelectionInputs Inputs(const IniFile& ini) const;
 };
 
+// A report read and marked as the show button does it: the substitution
+// list loaded, the selection taken from the options or the stored values,
+// the two status texts written to standard error.
+struct MarkedReport {
+  SelectionInputs selection;
+  TradeTable table;
+  MarkedList marked;
+  OpenResult opened;
+};
+void OpenMarkedReport(const std::string& report, const SelectionOptions& options,
+                      const IniFile& ini, MarkedReport& out);
+
 }  // namespace rts::batch

@@ -75,22 +75,13 @@ RTS_BATCH_COMMAND(Command{
       o->selection.Add(sub);
       return [o, &globals] {
         BatchPresenter presenter(globals.yes);
-        SetMessagePresenter(&presenter);
-        struct Restore {
-          ~Restore() { SetMessagePresenter(nullptr); }
-        } restore;
         IniFile ini(globals.SettingsFile());
-        ReplaceLists lists;
-        LoadReplaceLists(o->selection.replaceList, ini, lists);
-        const SelectionInputs selection = o->selection.Inputs(ini);
-        TradeTable table;
-        MarkedList marked;
-        const OpenResult opened = OpenReport(ArgText(o->report), selection, lists, table, marked);
-        std::fprintf(stderr, "%s\n%s\n", opened.status.total.c_str(), opened.status.marked.c_str());
+        MarkedReport r;
+        OpenMarkedReport(o->report, o->selection, ini, r);
 
         ExportInputs in;
         in.outFileName = OptionOrStored(o->out, ini, "OutFilenameEdit_Text");
-        in.tradeDate = selection.tradeDate;
+        in.tradeDate = r.selection.tradeDate;
         in.brokerAcc = OptionOrStored(o->broker, ini, "BrokerAccEdit_Text");
         in.writeMode = WriteModeOf(*o, ini);
         in.squeezeClient = FlagOrStored(o->squeezeClient, ini, "SqueeseClientCheckBox_Checked");
@@ -100,7 +91,7 @@ RTS_BATCH_COMMAND(Command{
         NullProgress none;
         ProgressSink& progress = ::isatty(STDERR_FILENO) ? static_cast<ProgressSink&>(terminal)
                                                          : static_cast<ProgressSink&>(none);
-        const ExportResult result = ExportBtnClick(table, marked, in, progress);
+        const ExportResult result = ExportBtnClick(r.table, r.marked, in, progress);
         if (result.completed) {
           std::printf("%d\n", OutputRecordCount(result.table));
           std::fflush(stdout);

@@ -23,20 +23,11 @@ RTS_BATCH_COMMAND(Command{
       o->selection.Add(sub);
       return [o, &globals] {
         BatchPresenter presenter(globals.yes);
-        SetMessagePresenter(&presenter);
-        struct Restore {
-          ~Restore() { SetMessagePresenter(nullptr); }
-        } restore;
         IniFile ini(globals.SettingsFile());
-        ReplaceLists lists;
-        LoadReplaceLists(o->selection.replaceList, ini, lists);
-        TradeTable table;
-        MarkedList marked;
-        const OpenResult result =
-            OpenReport(ArgText(o->report), o->selection.Inputs(ini), lists, table, marked);
-        std::fprintf(stderr, "%s\n%s\n", result.status.total.c_str(), result.status.marked.c_str());
-        if (!result.found) return static_cast<int>(kFailed);
-        PrintRows(stdout, table, o->selection.raw, &marked);
+        MarkedReport r;
+        OpenMarkedReport(o->report, o->selection, ini, r);
+        if (!r.opened.found) return static_cast<int>(kFailed);
+        PrintRows(stdout, r.table, o->selection.raw, &r.marked);
         return ExitCodeOf(presenter);
       };
     }});

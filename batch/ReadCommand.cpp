@@ -20,10 +20,6 @@ RTS_BATCH_COMMAND(Command{
       sub.add_flag("--raw", o->raw, "write the cells' bytes as they are (Windows-1251)");
       return [o, &globals] {
         BatchPresenter presenter(globals.yes);
-        SetMessagePresenter(&presenter);
-        struct Restore {
-          ~Restore() { SetMessagePresenter(nullptr); }
-        } restore;
         TradeTable table;
         if (!ReadTradeReport(ArgText(o->report), table)) return static_cast<int>(kFailed);
         PrintRows(stdout, table, o->raw);
