@@ -29,14 +29,14 @@ struct SqlOptions {
 };
 
 // Binds one --param; false with a message on stderr when it is malformed.
-bool BindParam(TQuery& q, const std::string& spec, bool raw) {
-  const size_t eq = spec.find('=');
+bool BindParam(TQuery& q, const std::string& param, bool raw) {
+  const size_t eq = param.find('=');
   if (eq == std::string::npos || eq == 0) {
-    std::fprintf(stderr, "--param %s: expected NAME=VALUE\n", spec.c_str());
+    std::fprintf(stderr, "--param %s: expected NAME=VALUE\n", param.c_str());
     return false;
   }
-  std::string name = spec.substr(0, eq);
-  const std::string value = raw ? spec.substr(eq + 1) : ArgText(spec.substr(eq + 1));
+  std::string name = param.substr(0, eq);
+  const std::string value = raw ? param.substr(eq + 1) : ArgText(param.substr(eq + 1));
   std::string kind = "t";
   if (const size_t colon = name.find(':'); colon != std::string::npos) {
     kind = name.substr(colon + 1);
@@ -48,21 +48,21 @@ bool BindParam(TQuery& q, const std::string& spec, bool raw) {
   } else if (kind == "n") {
     double v = 0;
     if (!TryTextToNumber(value, v)) {
-      std::fprintf(stderr, "--param %s: '%s' is not a number\n", spec.c_str(), spec.c_str() + eq + 1);
+      std::fprintf(stderr, "--param %s: '%s' is not a number\n", param.c_str(), param.c_str() + eq + 1);
       return false;
     }
     q.SetParamNumber(name, v);
   } else if (kind == "d") {
     Date d;
     if (!TryTextToDate(value, d)) {
-      std::fprintf(stderr, "--param %s: '%s' is not a date\n", spec.c_str(), spec.c_str() + eq + 1);
+      std::fprintf(stderr, "--param %s: '%s' is not a date\n", param.c_str(), param.c_str() + eq + 1);
       return false;
     }
     q.SetParamDate(name, d);
   } else if (kind == "null") {
     q.SetParamNull(name);
   } else {
-    std::fprintf(stderr, "--param %s: the kind after ':' is t, n, d or null\n", spec.c_str());
+    std::fprintf(stderr, "--param %s: the kind after ':' is t, n, d or null\n", param.c_str());
     return false;
   }
   return true;
