@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace rts {
@@ -35,7 +37,9 @@ const std::array<TradeColumnInfo, kTradeColumns> kTradeColumnInfo = {{
 // A rewritten cell writes the whole row anew at the arena's end, unless the
 // new text has the old length, when it is overwritten in place.  A row whose
 // text does not fit 16-bit offsets (never seen in a real report) is kept
-// apart as whole strings.
+// apart as whole strings.  Rows taken over from another table keep their
+// text in that table's arena, held as a further segment; the top byte of a
+// row's start offset names its segment (0 = the table's own arena).
 namespace {
 
 // Cells are short: copied by 8-byte words, with a library call only for
@@ -68,6 +72,9 @@ inline void CopySmall(char* to, const char* from, size_t n) {
 
 struct TradeTable::Impl {
   static constexpr uint64_t kSpilled = std::numeric_limits<uint64_t>::max();
+  static constexpr int kSegmentShift = 56;
+  static constexpr uint64_t kOffsetMask = (uint64_t{1} << kSegmentShift) - 1;
+  static constexpr size_t kMaxSegments = 254;  // segment 255 would clash with kSpilled
   using Ends = std::array<uint16_t, kTradeColumns>;
 
   // The byte arena: malloc'ed so that growing it can move pages instead of
@@ -110,15 +117,18 @@ struct TradeTable::Impl {
     }
   };
   Arena arena;
+  std::vector<std::unique_ptr<Arena>> segments;  // segment k + 1
   std::vector<uint64_t> start;  // index row - 1
   std::vector<Ends> ends;
   std::unordered_map<size_t, TradeRow> spilled;  // key row - 1
 
   std::string_view Get(size_t i, int column) const {
     if (start[i] == kSpilled) return spilled.at(i)[column];
+    const uint64_t s = start[i];
+    const char* base = s >> kSegmentShift ? segments[(s >> kSegmentShift) - 1]->data : arena.data;
     const Ends& e = ends[i];
     const uint16_t from = column == 0 ? 0 : e[column - 1];
-    return std::string_view(arena.data + start[i] + from, e[column] - from);
+    return std::string_view(base + (s & kOffsetMask) + from, e[column] - from);
   }
 
   // Writes the cells as row i (i == start.size() appends).
@@ -204,12 +214,45 @@ void TradeTable::Clear() {
   impl_->start.swap(fresh.start);
   impl_->ends.swap(fresh.ends);
   impl_->spilled.swap(fresh.spilled);
+  impl_->segments.swap(fresh.segments);
 }
 
 void TradeTable::Reserve(size_t rows, size_t bytes) {
   impl_->start.reserve(rows);
   impl_->ends.reserve(rows);
   impl_->arena.Reserve(bytes);
+}
+
+void TradeTable::Append(TradeTable&& other) {
+  Impl& m = *impl_;
+  Impl& o = *other.impl_;
+  if (this == &other || o.start.empty()) return;
+  // Segment numbers of the other table's arenas here: its own arena, then
+  // its segments in turn.  Only arenas that hold rows are taken.
+  std::vector<uint64_t> to(1 + o.segments.size(), 0);
+  auto take = [&m](std::unique_ptr<Impl::Arena> a) -> uint64_t {
+    if (m.segments.size() >= Impl::kMaxSegments) throw std::length_error("TradeTable: too many segments");
+    m.segments.push_back(std::move(a));
+    return m.segments.size();
+  };
+  if (o.arena.size) {
+    auto a = std::make_unique<Impl::Arena>();
+    a->Swap(o.arena);
+    to[0] = take(std::move(a));
+  }
+  for (size_t k = 0; k < o.segments.size(); ++k) to[k + 1] = take(std::move(o.segments[k]));
+
+  const size_t base = m.start.size();
+  m.start.reserve(base + o.start.size());
+  m.ends.reserve(base + o.start.size());
+  for (const uint64_t s : o.start) {
+    m.start.push_back(s == Impl::kSpilled ? s
+                                          : (to[s >> Impl::kSegmentShift] << Impl::kSegmentShift) |
+                                                (s & Impl::kOffsetMask));
+  }
+  m.ends.insert(m.ends.end(), o.ends.begin(), o.ends.end());
+  for (auto& [i, row] : o.spilled) m.spilled[base + i] = std::move(row);
+  other.Clear();
 }
 
 bool TradeTable::SameTradeKey(size_t rowA, size_t rowB) const {

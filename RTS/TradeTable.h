@@ -65,6 +65,9 @@ class TradeTable {
   // Cuts the table down to its title row.
   void Clear();
   void Reserve(size_t rows, size_t bytes);
+  // Moves the rows of `other` after the last row of this table, in their
+  // order, without copying their text; `other` is left empty.
+  void Append(TradeTable&& other);
 
   // Client, Operation and Transaction of two rows compared field by field
   // (so that client 12 with operation 3AB never equals client 123 with AB).
