@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -26,21 +29,35 @@ constexpr size_t kBlock = 4 << 20;  // bytes read at a time
 constexpr size_t kTokens = 16;
 
 inline bool IsDelim(char c) { return c == '\t' || c == ' '; }
+
+// One token of a line.  Kept trivial so that the token array of a line
+// is left uninitialized: every slot is written before it is read, and
+// clearing sixteen views per line cost more than taking them.
+struct Tok {
+  const char* p;
+  size_t n;
+  std::string_view view() const { return std::string_view(p, n); }
+  void set(std::string_view s) {
+    p = s.data();
+    n = s.size();
+  }
+};
+using Tokens = Tok[16];
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Splits `line` into its first 16 tokens at every single tab or space.
 // Missing tokens stay empty.
-void Tokenize(std::string_view line, std::array<std::string_view, kTokens>& tok) {
+void Tokenize(std::string_view line, Tokens& tok) {
   size_t n = 0, from = 0;
   const size_t len = line.size();
   for (size_t i = 0; i < len && n < kTokens; ++i) {
     if (IsDelim(line[i])) {
-      tok[n++] = line.substr(from, i - from);
+      tok[n++].set(line.substr(from, i - from));
       from = i + 1;
     }
   }
-  if (n < kTokens) tok[n++] = line.substr(from);
-  for (; n < kTokens; ++n) tok[n] = std::string_view();
+  if (n < kTokens) tok[n++].set(line.substr(from));
+  for (; n < kTokens; ++n) tok[n].set(std::string_view());
 }
 
 // The second token (1-based 2) of a line, cheaply.
@@ -54,13 +71,60 @@ std::string_view SecondToken(std::string_view line) {
 }
 
 // Appends the row (or the two rows of a split client) of one trade line
+// given as its 16 tokens.  `op1`/`op2` are the two operations and
+// `security` the security code, already built.
+inline void AddRows(const Tokens& t, std::string_view c1, std::string_view c2, bool split,
+                    std::string_view op1, std::string_view op2, std::string_view security,
+                    TradeTable& table) {
+  std::array<std::string_view, kTradeColumns> cells;
+  cells[Client] = c1;
+  cells[Operation] = op1;
+  cells[TradeDate] = t[12].view();
+  cells[TradeTime] = t[13].view();
+  cells[Transaction] = t[11].view();
+  cells[SecurityCode] = security;
+  cells[Price] = t[6].view();
+  cells[Quantity] = t[7].view();
+  cells[Amount] = t[8].view();
+  cells[Currency] = t[9].view();
+  cells[Counterparty] = t[5].view();
+  cells[Status] = t[3].view();
+  cells[Scheme] = t[14].view();
+  cells[SettlementDate] = t[10].view();
+  cells[Comment] = t[15].view();
+  table.AddRow(cells);
+  if (split) {
+    cells[Client] = c2;
+    cells[Operation] = op2;
+    table.AddRow(cells);
+  }
+}
+
+// AddTokens for tokens too long for its stack buffers.
+[[gnu::noinline]] void AddLongTokens(const Tokens& t, std::string_view c1, std::string_view c2,
+                                     bool split, bool unknown, bool sale, std::string_view suffix,
+                                     TradeTable& table) {
+  const std::string_view op = t[2].view();
+  std::string op1, op2;
+  if (unknown) {
+    op1.assign(op).append("P");
+    op2.assign(op).append("S");
+  } else {
+    op1.assign(1, sale ? 'S' : 'P').append(suffix);
+    op2.assign(1, sale ? 'P' : 'S').append(suffix);
+  }
+  const std::string security = std::string(t[0].view()).append(t[1].view());
+  AddRows(t, c1, c2, split, op1, op2, security, table);
+}
+
+// Appends the row (or the two rows of a split client) of one trade line
 // given as its 16 tokens.
-void AddTokens(const std::array<std::string_view, kTokens>& t, TradeTable& table) {
-  const std::string_view op = t[2];
+void AddTokens(const Tokens& t, TradeTable& table) {
+  const std::string_view op = t[2].view();
   const std::string_view suffix = op.size() >= 2 ? op.substr(1, 1) : std::string_view();
   const bool sale = !op.empty() && op[0] == 'S';
 
-  std::string_view c1 = t[4].empty() ? std::string_view("?") : t[4];
+  std::string_view c1 = t[4].n == 0 ? std::string_view("?") : t[4].view();
   std::string_view c2;
   bool split = false;
   if (const size_t h = c1.find('-'); h != std::string_view::npos) {
@@ -68,25 +132,22 @@ void AddTokens(const std::array<std::string_view, kTokens>& t, TradeTable& table
     c2 = c1.substr(h + 1, 255);
     c1 = c1.substr(0, h);
   }
-  // Operations and the security code are short: built on the stack, with a
-  // heap string only for unusually long tokens.
+  const bool unknown = c1.empty() || c1 == "?";
+  if (unknown) c1 = c2 = "?";
+  // Operations and the security code are short: built on the stack.
   char op1Buf[64], op2Buf[64], secBuf[128];
-  std::string op1Long, op2Long, secLong;
-  std::string_view op1, op2, security;
-  if (c1.empty() || c1 == "?") {
-    c1 = "?";
-    c2 = "?";
-    if (op.size() + 1 <= sizeof op1Buf) {
-      std::memcpy(op1Buf, op.data(), op.size());
-      std::memcpy(op2Buf, op.data(), op.size());
-      op1Buf[op.size()] = 'P';
-      op2Buf[op.size()] = 'S';
-      op1 = std::string_view(op1Buf, op.size() + 1);
-      op2 = std::string_view(op2Buf, op.size() + 1);
-    } else {
-      op1 = op1Long.assign(op).append("P");
-      op2 = op2Long.assign(op).append("S");
-    }
+  if (op.size() + 1 > sizeof op1Buf || t[0].n + t[1].n > sizeof secBuf) {
+    AddLongTokens(t, c1, c2, split, unknown, sale, suffix, table);
+    return;
+  }
+  std::string_view op1, op2;
+  if (unknown) {
+    std::memcpy(op1Buf, op.data(), op.size());
+    std::memcpy(op2Buf, op.data(), op.size());
+    op1Buf[op.size()] = 'P';
+    op2Buf[op.size()] = 'S';
+    op1 = std::string_view(op1Buf, op.size() + 1);
+    op2 = std::string_view(op2Buf, op.size() + 1);
   } else {
     op1Buf[0] = sale ? 'S' : 'P';
     op2Buf[0] = sale ? 'P' : 'S';
@@ -94,36 +155,9 @@ void AddTokens(const std::array<std::string_view, kTokens>& t, TradeTable& table
     op1 = std::string_view(op1Buf, 1 + suffix.size());
     op2 = std::string_view(op2Buf, 1 + suffix.size());
   }
-  if (t[0].size() + t[1].size() <= sizeof secBuf) {
-    std::memcpy(secBuf, t[0].data(), t[0].size());
-    std::memcpy(secBuf + t[0].size(), t[1].data(), t[1].size());
-    security = std::string_view(secBuf, t[0].size() + t[1].size());
-  } else {
-    security = secLong.assign(t[0]).append(t[1]);
-  }
-
-  std::array<std::string_view, kTradeColumns> cells;
-  cells[Client] = c1;
-  cells[Operation] = op1;
-  cells[TradeDate] = t[12];
-  cells[TradeTime] = t[13];
-  cells[Transaction] = t[11];
-  cells[SecurityCode] = security;
-  cells[Price] = t[6];
-  cells[Quantity] = t[7];
-  cells[Amount] = t[8];
-  cells[Currency] = t[9];
-  cells[Counterparty] = t[5];
-  cells[Status] = t[3];
-  cells[Scheme] = t[14];
-  cells[SettlementDate] = t[10];
-  cells[Comment] = t[15];
-  table.AddRow(cells);
-  if (split) {
-    cells[Client] = c2;
-    cells[Operation] = op2;
-    table.AddRow(cells);
-  }
+  std::memcpy(secBuf, t[0].p, t[0].n);
+  std::memcpy(secBuf + t[0].n, t[1].p, t[1].n);
+  AddRows(t, c1, c2, split, op1, op2, std::string_view(secBuf, t[0].n + t[1].n), table);
 }
 
 // What one pass over a line found out.  A line is plain when it has no CR
@@ -201,20 +235,20 @@ bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
   }
   if (n <= 2) return true;   // too short: dropped
   if (s.blank) return true;  // dropped
-  std::array<std::string_view, kTokens> t;
+  Tokens t;
   size_t from = 0, k = 0;
   for (; k < s.nd; ++k) {
-    t[k] = std::string_view(p + from, s.pos[k] - from);
+    t[k].set(std::string_view(p + from, s.pos[k] - from));
     from = s.pos[k] + 1;
     if (p[s.pos[k]] == '\t') {
       while (from < n && p[from] == '\t') ++from;  // the rest of the run
     }
   }
-  if (k < kTokens) t[k++] = std::string_view(p + from, n - from);
-  for (; k < kTokens; ++k) t[k] = std::string_view();
+  if (k < kTokens) t[k++].set(std::string_view(p + from, n - from));
+  for (; k < kTokens; ++k) t[k].set(std::string_view());
   if (s.firstComma != SIZE_MAX) {
     const size_t fc = s.firstComma;
-    const std::string_view t2 = t[1];
+    const std::string_view t2 = t[1].view();
     if (!t2.empty() && t2.back() == ',' && fc + 2 < n && p[fc + 1] == ' ' && IsDigit(p[fc + 2])) {
       return false;
     }
@@ -229,7 +263,7 @@ bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
 // added.
 class LineSink {
  public:
-  explicit LineSink(TradeTable& table) : table_(table) { line_.reserve(1024); }
+  LineSink(TradeTable& table, bool header) : table_(table), header_(header) { line_.reserve(1024); }
 
   bool InHeader() const { return header_; }
 
@@ -262,8 +296,87 @@ class LineSink {
  private:
   TradeTable& table_;
   std::string line_;
-  bool header_ = true;
+  bool header_;
 };
+
+// What reading one stretch of the file came to.
+struct RangeResult {
+  bool stopped = false;  // a Ctrl-Z began a line
+  int err = 0;           // errno of a failed read
+  std::exception_ptr error;  // anything else thrown
+};
+
+// Reads the lines of the file from `from` (where a line begins) up to
+// `to` (where one begins too, or the end of the file when `to` is
+// SIZE_MAX) into `table`; the first of them is the header when `header`.
+void ReadRange(int fd, size_t from, size_t to, bool header, TradeTable& table, RangeResult& r) {
+  try {
+    LineSink sink(table, header);
+    constexpr size_t kPad = 16;  // ScanLine may read this far past the data
+    std::vector<char> buf(std::min(kBlock, to == SIZE_MAX ? kBlock : to - from + 1) + kPad);
+    size_t have = 0;  // bytes in buf
+    size_t at = from;  // file offset of the next read
+    for (;;) {
+      if (have == buf.size() - kPad) buf.resize((buf.size() - kPad) * 2 + kPad);  // a very long line
+      const size_t want = std::min(buf.size() - kPad - have, to == SIZE_MAX ? SIZE_MAX : to - at);
+      ssize_t got = 0;
+      if (want > 0) {
+        got = ::pread(fd, buf.data() + have, want, static_cast<off_t>(at));
+        if (got < 0) {
+          if (errno == EINTR) continue;
+          r.err = errno;
+          return;
+        }
+      }
+      at += static_cast<size_t>(got);
+      const bool eof = got == 0;
+      have += static_cast<size_t>(got);
+      char* p = buf.data();
+      char* end = p + have;
+      while (p < end) {  // p is always where a line begins
+        if (*p == '\x1a') {
+          r.stopped = true;
+          return;
+        }
+        LineScan scan;
+        char* lf = ScanLine(p, end, scan);
+        if (!lf) {
+          if (!eof) break;
+          lf = end;  // the last line, without LF
+        }
+        const size_t n = static_cast<size_t>(lf - p);
+        if (sink.InHeader() || !scan.plain || !PlainLine(p, n, scan, table)) sink.Raw(p, n);
+        p = lf == end ? end : lf + 1;
+      }
+      if (eof) return;
+      // Keep the unfinished line for the next block.
+      const size_t rest = static_cast<size_t>(end - p);
+      std::memmove(buf.data(), p, rest);
+      have = rest;
+    }
+  } catch (...) {
+    r.error = std::current_exception();
+  }
+}
+
+// Where the second half of the file begins: just after the first LF at or
+// past the middle.  0 when there is no such line (or on a read error,
+// which the reading itself then meets again).
+size_t SplitPoint(int fd, size_t size) {
+  char chunk[1 << 16];
+  for (size_t at = size / 2; at < size;) {
+    const ssize_t got = ::pread(fd, chunk, std::min(sizeof chunk, size - at), static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return 0;
+    if (const void* lf = std::memchr(chunk, '\n', static_cast<size_t>(got))) {
+      const size_t split = at + static_cast<size_t>(static_cast<const char*>(lf) - chunk) + 1;
+      return split < size ? split : 0;
+    }
+    at += static_cast<size_t>(got);
+  }
+  return 0;
+}
+
 
 }  // namespace
 
@@ -290,7 +403,7 @@ void AddTradeLine(std::string_view cleaned, TradeTable& table) {
       if (line[i] == ',') line[i] = '-';
     }
   }
-  std::array<std::string_view, kTokens> t;
+  Tokens t;
   Tokenize(line, t);
   AddTokens(t, table);
 }
@@ -315,50 +428,48 @@ bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
   } closer{fd};
 
   table.Clear();
-  // Cells take fewer bytes than their lines; reserved room that is never
-  // written costs no memory.
-  const size_t size = static_cast<size_t>(st.st_size);
-  table.Reserve(size / 48 + 16, size + size / 8 + 4096);
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
+  // Cells take fewer bytes than their lines; reserved room that is never
+  // written costs no memory.  Rows are reserved for the whole file, so
+  // that the second half's rows join the first half's without moving them.
+  const size_t size = S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
+  const size_t rows = size / 48 + 16;
 
-  LineSink sink(table);
-  constexpr size_t kPad = 16;  // ScanLine may read this far past the data
-  std::vector<char> buf(kBlock + kPad);
-  size_t have = 0;  // bytes in buf
-  bool stopped = false;
-  for (;;) {
-    if (have == buf.size() - kPad) buf.resize((buf.size() - kPad) * 2 + kPad);  // a very long line
-    const ssize_t got = ::read(fd, buf.data() + have, buf.size() - kPad - have);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    const bool eof = got == 0;
-    have += static_cast<size_t>(got);
-    char* p = buf.data();
-    char* end = p + have;
-    while (p < end) {  // p is always where a line begins
-      if (*p == '\x1a') {
-        stopped = true;
-        break;
+  // Two halves, cut where a line begins, are read at once: the first into
+  // the table, the second into a table of its own that is then moved in
+  // after it.  Small files too, so that both roads are always exercised.
+  constexpr size_t kSplitFrom = 4096;
+  const size_t split = size >= kSplitFrom ? SplitPoint(fd, size) : 0;
+  RangeResult first, second;
+  if (split == 0) {
+    table.Reserve(rows, size + size / 8 + 4096);
+    ReadRange(fd, 0, SIZE_MAX, true, table, first);
+  } else {
+    TradeTable tail;
+    table.Reserve(rows, split + split / 8 + 4096);
+    std::thread worker([&] {
+      const size_t rest = size - split;
+      tail.Reserve(rest / 48 + 16, rest + rest / 8 + 4096);
+      ReadRange(fd, split, SIZE_MAX, false, tail, second);
+    });
+    ReadRange(fd, 0, split, true, table, first);
+    worker.join();
+    // A Ctrl-Z in the first half ends the report there.
+    if (!first.stopped && !first.err && !first.error) {
+      if (second.err) fail(second.err);
+      if (second.error) {
+        table.Clear();
+        std::rethrow_exception(second.error);
       }
-      LineScan scan;
-      char* lf = ScanLine(p, end, scan);
-      if (!lf) {
-        if (!eof) break;
-        lf = end;  // the last line, without LF
-      }
-      const size_t n = static_cast<size_t>(lf - p);
-      if (sink.InHeader() || !scan.plain || !PlainLine(p, n, scan, table)) sink.Raw(p, n);
-      p = lf == end ? end : lf + 1;
+      table.Append(std::move(tail));
     }
-    if (stopped || eof) break;
-    // Keep the unfinished line for the next block.
-    const size_t rest = static_cast<size_t>(end - p);
-    std::memmove(buf.data(), p, rest);
-    have = rest;
+  }
+  if (first.err) fail(first.err);
+  if (first.error) {
+    table.Clear();
+    std::rethrow_exception(first.error);
   }
   return true;
 }
