@@ -42,30 +42,31 @@ const std::array<TradeColumnInfo, kTradeColumns> kTradeColumnInfo = {{
 // row's start offset names its segment (0 = the table's own arena).
 namespace {
 
-// Cells are short: copied by 8-byte words, with a library call only for
-// long ones.
+// Cells are short: copied as two overlapping words of the largest size
+// that fits (so no byte loop), with a library call only for long ones.
+template <typename W>
+inline void CopyTwo(char* to, const char* from, size_t n) {
+  W a, b;
+  std::memcpy(&a, from, sizeof a);
+  std::memcpy(&b, from + n - sizeof b, sizeof b);
+  std::memcpy(to, &a, sizeof a);
+  std::memcpy(to + n - sizeof b, &b, sizeof b);
+}
+
 inline void CopySmall(char* to, const char* from, size_t n) {
-  if (n > 32) {
-    std::memcpy(to, from, n);
-    return;
+  if (n >= 8) {
+    if (n <= 16) {
+      CopyTwo<uint64_t>(to, from, n);
+    } else {
+      std::memcpy(to, from, n);
+    }
+  } else if (n >= 4) {
+    CopyTwo<uint32_t>(to, from, n);
+  } else if (n > 0) {
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
   }
-  while (n >= 8) {
-    uint64_t w;
-    std::memcpy(&w, from, 8);
-    std::memcpy(to, &w, 8);
-    to += 8;
-    from += 8;
-    n -= 8;
-  }
-  if (n >= 4) {
-    uint32_t w;
-    std::memcpy(&w, from, 4);
-    std::memcpy(to, &w, 4);
-    to += 4;
-    from += 4;
-    n -= 4;
-  }
-  while (n--) *to++ = *from++;
 }
 
 }  // namespace
