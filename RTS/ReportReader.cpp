@@ -166,6 +166,7 @@ void AddTokens(const Tokens& t, TradeTable& table) {
 struct LineScan {
   bool plain = true;
   bool blank = true;          // only tabs, spaces and CRs
+  bool tabRun = false;        // two tabs in a row somewhere
   bool finalCr = false;       // the line ends with a CR (dropped)
   size_t crAt = SIZE_MAX;     // where the only CR is
   size_t firstComma = SIZE_MAX;
@@ -205,6 +206,7 @@ char* ScanLine(char* p, char* end, LineScan& s) {
                 : static_cast<char*>(std::memchr(at, '\n', avail));
     }
     const unsigned runStart = tab & ~((tab << 1) | prevTab);  // a run of tabs is one delimiter
+    if (tab != runStart) s.tabRun = true;
     prevTab = tab >> 15;
     if ((tab | sp | cr) != lim) s.blank = false;
     if (s.firstComma == SIZE_MAX) {
@@ -237,11 +239,18 @@ bool PlainLine(char* p, size_t n, const LineScan& s, TradeTable& table) {
   if (s.blank) return true;  // dropped
   Tokens t;
   size_t from = 0, k = 0;
-  for (; k < s.nd; ++k) {
-    t[k].set(std::string_view(p + from, s.pos[k] - from));
-    from = s.pos[k] + 1;
-    if (p[s.pos[k]] == '\t') {
-      while (from < n && p[from] == '\t') ++from;  // the rest of the run
+  if (!s.tabRun) {  // every delimiter is one character
+    for (; k < s.nd; ++k) {
+      t[k].set(std::string_view(p + from, s.pos[k] - from));
+      from = s.pos[k] + 1;
+    }
+  } else {
+    for (; k < s.nd; ++k) {
+      t[k].set(std::string_view(p + from, s.pos[k] - from));
+      from = s.pos[k] + 1;
+      if (p[s.pos[k]] == '\t') {
+        while (from < n && p[from] == '\t') ++from;  // the rest of the run
+      }
     }
   }
   if (k < kTokens) t[k++].set(std::string_view(p + from, n - from));
