@@ -5,7 +5,8 @@
 // same run: a plain fwrite of N 171-byte records, and ogr2ogr (GDAL)
 // converting the same rows from CSV to a DBF.
 //
-//   engine_insert [N] [FOLDER]      (N = 1000000, FOLDER = a new temp folder)
+//   engine_insert [N] [FOLDER] [inserts]   (N = 1000000, FOLDER = a new temp folder;
+//                                           "inserts": the INSERT statements only, for profiling)
 #include "RTS/OutputTable.h"
 #include "tableaccess/Query.h"
 
@@ -17,12 +18,22 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// Processor time of this process (user, system), for runs on a busy machine.
+std::pair<double, double> CpuSeconds() {
+  rusage u {};
+  getrusage(RUSAGE_SELF, &u);
+  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return {s(u.ru_utime), s(u.ru_stime)};
+}
 
 struct Row {
   std::string client, ticker;
@@ -56,7 +67,8 @@ std::vector<Row> MakeRows(long n) {
 
 int main(int argc, char** argv) {
   const long n = argc > 1 ? std::atol(argv[1]) : 1000000;
-  fs::path dir = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "rts_engine_bench";
+  fs::path dir = argc > 2 && *argv[2] ? fs::path(argv[2]) : fs::temp_directory_path() / "rts_engine_bench";
+  const bool insertsOnly = argc > 3 && std::string(argv[3]) == "inserts";
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::printf("records: %ld, folder: %s\n", n, dir.c_str());
@@ -69,6 +81,7 @@ int main(int argc, char** argv) {
     ins.SetDatabaseName(dir.string());
     ins.SetSQL(rts::InsOutSQL);
     ins.SetMacro("M", "OUT");
+    const auto cpu0 = CpuSeconds();
     auto t0 = Clock::now();
     for (const Row& r : rows) {
       ins.SetParamText("CLIENTID", r.client);
@@ -83,8 +96,16 @@ int main(int argc, char** argv) {
       ins.ExecSQL();
     }
     const double tIns = Seconds(t0);
+    const auto cpu1 = CpuSeconds();
     std::printf("engine INSERT statements: %.3f s, %.0f records/s\n", tIns, n / tIns);
+    std::printf("  processor time: %.3f s user, %.3f s system, %.0f records per processor second\n",
+                cpu1.first - cpu0.first, cpu1.second - cpu0.second,
+                n / (cpu1.first - cpu0.first + cpu1.second - cpu0.second));
     std::printf("  table size: %ju bytes\n", static_cast<uintmax_t>(fs::file_size(dir / "OUT.DBF")));
+    if (insertsOnly) {
+      fs::remove_all(dir);
+      return 0;
+    }
 
     // 2. The grouping by security over the table, read to the end.
     for (int run = 0; run < 3; ++run) {
