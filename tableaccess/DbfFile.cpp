@@ -61,6 +61,38 @@ std::string IntegerText(int64_t v, int decimals) {
 // 15-significant-digit decimal form (so 2.0005 gives 2.001), into `out`;
 // returns the length.  `out` holds 600 bytes (|v| < 1e300, decimals < 256).
 size_t FixedText(double v, int decimals, char* out) {
+  // The common case without the decimal form: |v| * 10^decimals well
+  // inside 10^12, and its fraction not near one half.  The 15-digit
+  // rounding then moves the scaled value by at most 0.0005, and the
+  // product's own error is far below that, so neither can carry it across
+  // the half and the nearest whole number is the answer.
+  static constexpr double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+  if (decimals <= 12) {
+    const double scaled = std::fabs(v) * kPow10[decimals];
+    if (scaled < 1e12) {
+      const double whole = std::floor(scaled);
+      const double frac = scaled - whole;
+      if (std::fabs(frac - 0.5) > 1e-3) {
+        uint64_t units = static_cast<uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+        char digits[24];
+        size_t n = 0;
+        do {
+          digits[n++] = static_cast<char>('0' + units % 10);
+          units /= 10;
+        } while (units != 0);
+        const bool zero = n == 1 && digits[0] == '0';
+        while (n < static_cast<size_t>(decimals) + 1) digits[n++] = '0';  // one digit before the point
+        size_t len = 0;
+        if (v < 0 && !zero) out[len++] = '-';
+        for (size_t k = n; k > static_cast<size_t>(decimals); --k) out[len++] = digits[k - 1];
+        if (decimals > 0) {
+          out[len++] = '.';
+          for (size_t k = static_cast<size_t>(decimals); k > 0; --k) out[len++] = digits[k - 1];
+        }
+        return len;
+      }
+    }
+  }
   char sci[32];
   const auto r = std::to_chars(sci, sci + sizeof sci, std::fabs(v), std::chars_format::scientific, 14);
   // sci is "d.dddddddddddddde[+-]XX"
