@@ -69,6 +69,21 @@ inline void CopySmall(char* to, const char* from, size_t n) {
   }
 }
 
+// A big block is filled front to back: large pages save most of its page
+// faults.  Only whole pages inside the block are advised.
+void AdviseLargePages(void* block, size_t n) {
+#ifdef MADV_HUGEPAGE
+  if (n < (size_t{16} << 20)) return;
+  const uintptr_t page = 4096;
+  const uintptr_t from = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+  const uintptr_t to = (reinterpret_cast<uintptr_t>(block) + n) & ~(page - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+  (void)block;
+  (void)n;
+#endif
+}
+
 }  // namespace
 
 struct TradeTable::Impl {
@@ -93,16 +108,7 @@ struct TradeTable::Impl {
       if (!p) throw std::bad_alloc();
       data = p;
       cap = n;
-#ifdef MADV_HUGEPAGE
-      // A big arena is filled front to back: large pages save most of the
-      // page faults.  Only whole pages inside the block are advised.
-      if (n >= (size_t{16} << 20)) {
-        const uintptr_t page = 4096;
-        const uintptr_t from = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
-        const uintptr_t to = (reinterpret_cast<uintptr_t>(p) + n) & ~(page - 1);
-        if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-      }
-#endif
+      AdviseLargePages(p, n);
     }
     // Room for n more bytes; returns where they go.
     char* Grow(size_t n) {
@@ -219,9 +225,14 @@ void TradeTable::Clear() {
 }
 
 void TradeTable::Reserve(size_t rows, size_t bytes) {
-  impl_->start.reserve(rows);
-  impl_->ends.reserve(rows);
-  impl_->arena.Reserve(bytes);
+  Impl& m = *impl_;
+  if (rows > m.start.capacity()) {
+    m.start.reserve(rows);
+    m.ends.reserve(rows);
+    AdviseLargePages(m.start.data(), m.start.capacity() * sizeof m.start[0]);
+    AdviseLargePages(m.ends.data(), m.ends.capacity() * sizeof m.ends[0]);
+  }
+  m.arena.Reserve(bytes);
 }
 
 void TradeTable::Append(TradeTable&& other) {
