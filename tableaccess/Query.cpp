@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace rts {
@@ -221,11 +222,19 @@ struct TQuery::Impl {
 
   // ---- parameters ----
 
+  // Callers set the same parameters in the same order for every record:
+  // the one after the last one set is looked at first.
+  size_t lastParam = 0;
   Param& ParamSlot(const std::string& name) {
-    for (auto& p : params)
-      if (SameText1251(p.name, name)) return p;
+    if (!params.empty()) {
+      const size_t next = lastParam + 1 < params.size() ? lastParam + 1 : 0;
+      if (params[next].name == name) return params[lastParam = next];
+    }
+    for (size_t k = 0; k < params.size(); ++k)
+      if (SameText1251(params[k].name, name)) return params[lastParam = k];
     params.push_back(Param{Param::Null, name, {}, 0});
     ++paramsVersion;
+    lastParam = params.size() - 1;
     return params.back();
   }
 
@@ -255,10 +264,14 @@ struct TQuery::Impl {
       const Param& p = params[static_cast<size_t>(k)];
       switch (p.kind) {
         case Param::Text:
-        case Param::Date:
-          sqlite3_bind_text(st, i, p.text.data(), static_cast<int>(p.text.size()),
+        case Param::Date: {
+          // Given as NUL-terminated when it is, so that the engine need not
+          // copy the text to terminate it when the table reads it.
+          const bool terminated = std::memchr(p.text.data(), '\0', p.text.size()) == nullptr;
+          sqlite3_bind_text(st, i, p.text.c_str(), terminated ? -1 : static_cast<int>(p.text.size()),
                             borrow ? SQLITE_STATIC : SQLITE_TRANSIENT);
           break;
+        }
         case Param::Number:
           sqlite3_bind_double(st, i, p.number);
           break;
