@@ -2,7 +2,9 @@
 // of TRADES trades (1,000,000 by default) against `cat FILE > /dev/null`
 // and `wc -l FILE` in the same run, and prints the peak memory of the
 // process beside the file's size.  The report is written by a child
-// process, so its memory does not count here.
+// process, so its memory does not count here.  The reader takes the two
+// halves of a report on two threads: its CPU time is the sum of both, and
+// its clock time needs a second core free to come out below it.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
