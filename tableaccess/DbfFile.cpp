@@ -197,6 +197,10 @@ void EncodeField(const Field& f, const Value& v, char* out) {
           return;
         }
         Date d;
+        if (t.size() == 8 && TryYmdToDate(t, d)) {  // as stored already
+          PutText(f, t, out);
+          return;
+        }
         ymd = std::string(t);
         if (!TryYmdToDate(ymd, d) && TryTextToDate(t, d)) ymd = DateToYmd(d);
       }
