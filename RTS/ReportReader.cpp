@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -452,17 +453,29 @@ bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
   constexpr size_t kSplitFrom = 4096;
   const size_t split = size >= kSplitFrom ? SplitPoint(fd, size) : 0;
   RangeResult first, second;
-  if (split == 0) {
+  TradeTable tail;
+  std::thread worker;
+  if (split != 0) {
+    table.Reserve(rows, split + split / 8 + 4096);
+    try {
+      worker = std::thread([&] {
+        try {
+          const size_t rest = size - split;
+          tail.Reserve(rest / 48 + 16, rest + rest / 8 + 4096);
+        } catch (...) {
+          second.error = std::current_exception();
+          return;
+        }
+        ReadRange(fd, split, SIZE_MAX, false, tail, second);
+      });
+    } catch (const std::system_error&) {
+      // No thread to be had: the whole file is read here.
+    }
+  }
+  if (!worker.joinable()) {
     table.Reserve(rows, size + size / 8 + 4096);
     ReadRange(fd, 0, SIZE_MAX, true, table, first);
   } else {
-    TradeTable tail;
-    table.Reserve(rows, split + split / 8 + 4096);
-    std::thread worker([&] {
-      const size_t rest = size - split;
-      tail.Reserve(rest / 48 + 16, rest + rest / 8 + 4096);
-      ReadRange(fd, split, SIZE_MAX, false, tail, second);
-    });
     ReadRange(fd, 0, split, true, table, first);
     worker.join();
     // A Ctrl-Z in the first half ends the report there.
@@ -472,7 +485,12 @@ bool ReadTradeReport(std::string_view fieldText, TradeTable& table) {
         table.Clear();
         std::rethrow_exception(second.error);
       }
-      table.Append(std::move(tail));
+      try {
+        table.Append(std::move(tail));
+      } catch (...) {
+        table.Clear();
+        throw;
+      }
     }
   }
   if (first.err) fail(first.err);
