@@ -287,5 +287,41 @@ TEST(TradeTable, RewrittenCellsAndKeysComparedFieldByField) {
   EXPECT_EQ(t.Cell(r, Client), "123");
 }
 
+TEST(TradeTable, AppendedTableKeepsItsRowsAndTakesRewrites) {
+  std::array<std::string_view, kTradeColumns> cells{};
+  TradeTable first, second;
+  cells[Client] = "1";
+  cells[Comment] = "first";
+  first.AddRow(cells);
+  const std::string big(70000, 'y');
+  cells[Client] = "2";
+  cells[Comment] = big;  // a row too long for the compact layout
+  second.AddRow(cells);
+  cells[Client] = "3";
+  cells[Comment] = "third";
+  second.AddRow(cells);
+
+  first.Append(std::move(second));
+  EXPECT_EQ(second.RowCount(), 0u);
+  ASSERT_EQ(first.RowCount(), 3u);
+  EXPECT_EQ(first.Cell(1, Comment), "first");
+  EXPECT_EQ(first.Cell(2, Comment), big);
+  EXPECT_EQ(first.Cell(3, Client), "3");
+
+  // Rewrites after the join reach the moved rows, and new rows follow them.
+  first.SetCell(2, Client, "20000000");
+  first.SetCell(3, Comment, "rewritten");
+  cells[Client] = "4";
+  cells[Comment] = "fourth";
+  EXPECT_EQ(first.AddRow(cells), 4u);
+  EXPECT_EQ(first.Cell(2, Client), "20000000");
+  EXPECT_EQ(first.Cell(2, Comment), big);
+  EXPECT_EQ(first.Cell(3, Comment), "rewritten");
+  EXPECT_EQ(first.Cell(3, Client), "3");
+  EXPECT_EQ(first.Cell(4, Comment), "fourth");
+  first.Clear();
+  EXPECT_EQ(first.RowCount(), 0u);
+}
+
 }  // namespace
 }  // namespace rts
