@@ -40,6 +40,7 @@ struct Param {
   std::string name;
   std::string text;
   double number = 0;
+  unsigned stamp = 0;  // changes with the value; 0 = never bound
 };
 
 }  // namespace
@@ -80,6 +81,7 @@ struct TQuery::Impl {
   std::vector<std::pair<std::string, std::string>> macros;
   std::vector<Param> params;
   unsigned paramsVersion = 0;
+  unsigned lastStamp = 0;
 
   sqlite3* db = nullptr;
   dbf::Registry registry;
@@ -90,6 +92,7 @@ struct TQuery::Impl {
   std::string stmtText;
   std::vector<int> slots;  // bind index - 1 -> params index
   unsigned slotsVersion = ~0u;
+  std::vector<unsigned> boundStamps;  // bind index - 1 -> stamp of the value bound to stmt
 
   bool active = false;
   bool eof = true;
@@ -225,6 +228,18 @@ struct TQuery::Impl {
   // Callers set the same parameters in the same order for every record:
   // the one after the last one set is looked at first.
   size_t lastParam = 0;
+  // A parameter given a new value; false when it has that value already.
+  bool Changed(Param& p, Param::Kind kind, const std::string* text, double number) {
+    if (p.kind == kind && p.stamp != 0 &&
+        (text ? p.text == *text : std::memcmp(&p.number, &number, sizeof number) == 0))
+      return false;
+    p.kind = kind;
+    if (text) p.text = *text;
+    p.number = number;
+    p.stamp = ++lastStamp ? lastStamp : ++lastStamp;
+    return true;
+  }
+
   Param& ParamSlot(const std::string& name) {
     if (!params.empty()) {
       const size_t next = lastParam + 1 < params.size() ? lastParam + 1 : 0;
@@ -239,10 +254,14 @@ struct TQuery::Impl {
   }
 
   // Texts are copied unless `borrow`: a statement run to its end within
-  // one call may read the parameters where they are.
-  void Bind(sqlite3_stmt* st, std::vector<int>& map, unsigned& version, bool borrow = false) {
+  // one call may read the parameters where they are.  With `stamps` (the
+  // kept statement) a value still bound as it was is not bound again.
+  void Bind(sqlite3_stmt* st, std::vector<int>& map, unsigned& version, bool borrow = false,
+            std::vector<unsigned>* stamps = nullptr) {
     const int n = sqlite3_bind_parameter_count(st);
+    if (stamps && stamps->size() != static_cast<size_t>(n)) stamps->assign(static_cast<size_t>(n), 0);
     if (version != paramsVersion || static_cast<int>(map.size()) != n) {
+      if (stamps) stamps->assign(static_cast<size_t>(n), 0);
       map.assign(static_cast<size_t>(n), -1);
       for (int i = 1; i <= n; ++i) {
         const char* name = sqlite3_bind_parameter_name(st, i);
@@ -262,6 +281,12 @@ struct TQuery::Impl {
         Throw(std::string("no value for the parameter ") + (name ? name : "?"));
       }
       const Param& p = params[static_cast<size_t>(k)];
+      if (stamps) {
+        unsigned& bound = (*stamps)[static_cast<size_t>(i - 1)];
+        // A text bound in place stays valid while its value is unchanged.
+        if (bound != 0 && bound == p.stamp) continue;
+        bound = p.stamp;
+      }
       switch (p.kind) {
         case Param::Text:
         case Param::Date: {
@@ -318,10 +343,11 @@ struct TQuery::Impl {
       stmt = Prepare(sql);
       stmtText = sql;
       slotsVersion = ~0u;
+      boundStamps.clear();
     }
     sqlite3_reset(stmt);
     if (wantResult && sqlite3_column_count(stmt) == 0) Throw("the statement returns no result");
-    Bind(stmt, slots, slotsVersion, !wantResult);
+    Bind(stmt, slots, slotsVersion, !wantResult, &boundStamps);
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail(stmt);
     return rc;
@@ -480,18 +506,13 @@ void TQuery::SetMacro(const std::string& name, const std::string& value) {
 }
 
 void TQuery::SetParamText(const std::string& name, const std::string& value) {
-  Param& p = impl_->ParamSlot(name);
-  p.kind = Param::Text;
-  p.text = value;
+  impl_->Changed(impl_->ParamSlot(name), Param::Text, &value, 0);
 }
 void TQuery::SetParamNumber(const std::string& name, double value) {
-  Param& p = impl_->ParamSlot(name);
-  p.kind = Param::Number;
-  p.number = value;
+  impl_->Changed(impl_->ParamSlot(name), Param::Number, nullptr, value);
 }
 void TQuery::SetParamDate(const std::string& name, const Date& value) {
   Param& p = impl_->ParamSlot(name);
-  p.kind = Param::Date;
   // YYYYMMDD, as a D field stores it.
   char ymd[8];
   int v = value.year;
@@ -500,9 +521,12 @@ void TQuery::SetParamDate(const std::string& name, const Date& value) {
   ymd[5] = static_cast<char>('0' + value.month % 10);
   ymd[6] = static_cast<char>('0' + value.day / 10 % 10);
   ymd[7] = static_cast<char>('0' + value.day % 10);
-  p.text.assign(ymd, 8);
+  const std::string text(ymd, 8);
+  impl_->Changed(p, Param::Date, &text, 0);
 }
-void TQuery::SetParamNull(const std::string& name) { impl_->ParamSlot(name).kind = Param::Null; }
+void TQuery::SetParamNull(const std::string& name) {
+  impl_->Changed(impl_->ParamSlot(name), Param::Null, nullptr, 0);
+}
 
 void TQuery::Open() {
   Impl& d = *impl_;

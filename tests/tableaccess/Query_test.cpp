@@ -193,6 +193,36 @@ TEST_F(QueryTest, ParametersByNameAndMissingOnes) {
   EXPECT_TRUE(q.Eof());
 }
 
+// A value set again unchanged is not bound again: it must still reach the
+// statement after a new statement, a new parameter, a change of kind.
+TEST_F(QueryTest, ParametersSetAgainReachEveryStatement) {
+  Create("OUT.DBF", kOutFields);
+  TQuery q;
+  q.SetDatabaseName(Dir());
+  q.SetSQL("insert into OUT (CLIENTID, TICKER, QTY) values (:c, :t, :n)");
+  q.SetParamText("c", "1");
+  q.SetParamText("t", "A");
+  q.SetParamNumber("n", 1.5);
+  q.ExecSQL();
+  q.SetParamText("c", "2");  // t and n as they were
+  q.SetParamText("t", "A");
+  q.ExecSQL();
+  for (int i = 0; i < 20; ++i) q.SetParamText("unused" + std::to_string(i), "x");  // the list grows
+  q.ExecSQL();
+  q.SetSQL("insert into OUT (TICKER, CLIENTID, QTY) values (:c, :t, :n)");  // prepared anew
+  q.SetParamText("c", "2");
+  q.ExecSQL();
+  q.SetParamNumber("c", 3);  // the same name, another kind and back
+  q.SetParamText("c", "2");
+  q.SetParamNull("n");
+  q.ExecSQL();
+  q.SetParamNumber("c", 3);
+  q.SetParamNumber("n", -0.0);
+  q.ExecSQL();
+  EXPECT_THAT(Rows("select CLIENTID, TICKER, QTY from OUT"),
+              ElementsAre("1|A|1.5", "2|A|1.5", "2|A|1.5", "A|2|1.5", "A|2|", "A|3|0"));
+}
+
 TEST_F(QueryTest, DeleteAllCutsTheFileBackToItsHeader) {
   Create("OUT.DBF", kOutFields);
   TQuery ins;
