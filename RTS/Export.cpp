@@ -72,78 +72,6 @@ std::string ExportList::Line(size_t i) const {
 // ---------------------------------------------------------------------------
 // Building the lines
 
-namespace {
-
-// The slow road of FormatExportNumber: the exact decimal expansion by the
-// C library, rounded by hand.
-std::string FormatByExpansion(double value, int decimals) {
-  char buf[400];
-  const int len = std::snprintf(buf, sizeof buf, "%.*f", decimals + 60, std::fabs(value));
-  if (len <= 0 || len >= static_cast<int>(sizeof buf)) return FormatFixed(value, decimals);
-  std::string digits(buf, static_cast<size_t>(len));
-  const size_t point = digits.find('.');
-  const bool up = digits[point + 1 + static_cast<size_t>(decimals)] >= '5';
-  digits.resize(point + 1 + static_cast<size_t>(decimals));
-  if (decimals == 0) digits.pop_back();
-  if (up) {
-    size_t i = digits.size();
-    for (;;) {
-      if (i == 0) {
-        digits.insert(digits.begin(), '1');
-        break;
-      }
-      --i;
-      if (digits[i] == '.') continue;
-      if (digits[i] == '9') {
-        digits[i] = '0';
-        continue;
-      }
-      ++digits[i];
-      break;
-    }
-  }
-  const bool zero = digits.find_first_not_of("0.") == std::string::npos;
-  if (value < 0 && !zero) digits.insert(digits.begin(), '-');
-  return digits;
-}
-
-}  // namespace
-
-std::string FormatExportNumber(double value, int decimals) {
-  // value * 10^decimals is exact in a 64-bit mantissa for up to 3 decimals
-  // (53 + 10 bits), so its fraction decides the rounding exactly: 58.15,
-  // stored as 58.14999..., gives "58.1"; an exact half goes away from zero.
-  constexpr bool kWide = std::numeric_limits<long double>::digits >= 63;
-  if (!kWide || decimals < 0 || decimals > 3 || !std::isfinite(value) ||
-      std::fabs(value) >= 1e15) {
-    return FormatByExpansion(value, decimals);
-  }
-  static constexpr long double kScale[4] = {1.0L, 10.0L, 100.0L, 1000.0L};
-  const long double s = std::fabs(static_cast<long double>(value)) * kScale[decimals];
-  const long double below = std::floor(s);
-  const uint64_t m = static_cast<uint64_t>(below) + (s - below >= 0.5L ? 1 : 0);
-  char buf[24];
-  const auto conv = std::to_chars(buf, buf + sizeof buf, m);
-  const size_t len = static_cast<size_t>(conv.ptr - buf);
-  const size_t d = static_cast<size_t>(decimals);
-  const size_t whole = len > d ? len - d : 1;  // digits before the point
-  const bool minus = value < 0 && m != 0;
-  std::string digits;
-  digits.reserve(minus + whole + (d ? d + 1 : 0));
-  if (minus) digits.push_back('-');
-  if (len > d) {
-    digits.append(buf, whole);
-  } else {
-    digits.push_back('0');
-  }
-  if (d) {
-    digits.push_back('.');
-    if (len < d) digits.append(d - len, '0');
-    digits.append(buf + (len > d ? whole : 0), std::min(len, d));
-  }
-  return digits;
-}
-
 size_t MergeOrderFills(const TradeTable& table, const MarkedList& marked, bool mergeOrders,
                        size_t r, double& amount, double& quantity) {
   const size_t rows = table.RowCount();
@@ -184,7 +112,7 @@ ExportList BuildExportList(const TradeTable& table, const MarkedList& marked,
     double q = TextToNumber(table.Cell(r, Quantity));
     const size_t next = MergeOrderFills(table, marked, in.mergeOrders, r, a, q);
     list.Append(table.Cell(r, Client), table.Cell(r, SecurityCode), table.Cell(r, Operation),
-                FormatExportNumber(a, 3), FormatExportNumber(q, 1), table.Cell(r, Transaction),
+                FormatFixed(a, 3), FormatFixed(q, 1), table.Cell(r, Transaction),
                 table.Cell(r, Currency));
     r = next;
   }
@@ -221,7 +149,7 @@ void SqueezeByClient(ExportList& list) {
       q += TextToNumber(list.Field(m[k], 5));
     }
     out.Append(list.Field(first, 1), list.Field(first, 2), list.Field(first, 3),
-               FormatExportNumber(p, 3), FormatExportNumber(q, 1), list.Field(first, 7), list.Field(first, 9));
+               FormatFixed(p, 3), FormatFixed(q, 1), list.Field(first, 7), list.Field(first, 9));
   }
   list = std::move(out);
 }

@@ -69,10 +69,6 @@ class ExportList {
   std::vector<Entry> lines_;
 };
 
-// A number as the patterns "0.000" (decimals 3) and "0.0" (decimals 1)
-// give it: the double's exact value rounded half away from zero, at least
-// one digit before the point, "-" for a negative value.
-std::string FormatExportNumber(double value, int decimals);
 
 // The lowest marked row greater than `row`, 0 when there is none.
 inline size_t NextMarkedRow(const MarkedList& marked, size_t row) {

@@ -145,44 +145,79 @@ std::string NumberToText(double value) {
   return out;
 }
 
+namespace {
+
+// The slow road of FormatFixed: the exact decimal expansion by the
+// C library, rounded by hand.
+std::string FormatByExpansion(double value, int decimals) {
+  char buf[480];
+  const int len = std::snprintf(buf, sizeof buf, "%.*f", decimals + 60, std::fabs(value));
+  if (len <= 0 || len >= static_cast<int>(sizeof buf)) return "?";
+  std::string digits(buf, static_cast<size_t>(len));
+  const size_t point = digits.find('.');
+  const bool up = digits[point + 1 + static_cast<size_t>(decimals)] >= '5';
+  digits.resize(point + 1 + static_cast<size_t>(decimals));
+  if (decimals == 0) digits.pop_back();
+  if (up) {
+    size_t i = digits.size();
+    for (;;) {
+      if (i == 0) {
+        digits.insert(digits.begin(), '1');
+        break;
+      }
+      --i;
+      if (digits[i] == '.') continue;
+      if (digits[i] == '9') {
+        digits[i] = '0';
+        continue;
+      }
+      ++digits[i];
+      break;
+    }
+  }
+  const bool zero = digits.find_first_not_of("0.") == std::string::npos;
+  if (value < 0 && !zero) digits.insert(digits.begin(), '-');
+  return digits;
+}
+
+}  // namespace
+
 std::string FormatFixed(double value, int decimals) {
   if (decimals < 0) decimals = 0;
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  const Decimal15 d = ToDecimal15(value);
-  // Digits of the integer and fraction parts, the 15 significant digits
-  // placed at the exponent and padded with zeros.
-  // Build the digit string covering positions 10^(e-1) ... 10^(-decimals).
-  const int e = d.exponent;
-  const int intCount = e > 0 ? e : 0;
-  std::string digits;  // intCount + decimals digits
-  digits.reserve(static_cast<size_t>(intCount + decimals) + 1);
-  auto digitAt = [&](int pos) -> char {  // pos: 10^pos place
-    const int idx = e - 1 - pos;          // index into d.digits
-    return idx >= 0 && idx < 15 ? d.digits[idx] : '0';
-  };
-  for (int pos = intCount - 1; pos >= -decimals; --pos) digits += digitAt(pos);
-  // Round half away from zero at the first dropped place.
-  if (digitAt(-decimals - 1) >= '5') {
-    int k = static_cast<int>(digits.size()) - 1;
-    while (k >= 0 && digits[static_cast<size_t>(k)] == '9') digits[static_cast<size_t>(k--)] = '0';
-    if (k >= 0)
-      ++digits[static_cast<size_t>(k)];
-    else
-      digits.insert(digits.begin(), '1');
+  // value * 10^decimals is exact in a 64-bit mantissa for up to 3 decimals
+  // (53 + 10 bits), so its fraction decides the rounding exactly: 58.15,
+  // stored as 58.14999..., gives "58.1"; an exact half goes away from zero.
+  constexpr bool kWide = std::numeric_limits<long double>::digits >= 63;
+  if (!kWide || decimals < 0 || decimals > 3 || !std::isfinite(value) ||
+      std::fabs(value) >= 1e15) {
+    return FormatByExpansion(value, decimals);
   }
-  const size_t fracStart = digits.size() - static_cast<size_t>(decimals);
-  std::string intPart = digits.substr(0, fracStart);
-  const std::string fracPart = digits.substr(fracStart);
-  if (intPart.empty()) intPart = "0";
-  const bool allZero = digits.find_first_not_of('0') == std::string::npos;
-  std::string out = d.negative && !allZero ? "-" : "";
-  out += intPart;
-  if (decimals > 0) {
-    out += '.';
-    out += fracPart;
+  static constexpr long double kScale[4] = {1.0L, 10.0L, 100.0L, 1000.0L};
+  const long double s = std::fabs(static_cast<long double>(value)) * kScale[decimals];
+  const long double below = std::floor(s);
+  const uint64_t m = static_cast<uint64_t>(below) + (s - below >= 0.5L ? 1 : 0);
+  char buf[24];
+  const auto conv = std::to_chars(buf, buf + sizeof buf, m);
+  const size_t len = static_cast<size_t>(conv.ptr - buf);
+  const size_t d = static_cast<size_t>(decimals);
+  const size_t whole = len > d ? len - d : 1;  // digits before the point
+  const bool minus = value < 0 && m != 0;
+  std::string digits;
+  digits.reserve(minus + whole + (d ? d + 1 : 0));
+  if (minus) digits.push_back('-');
+  if (len > d) {
+    digits.append(buf, whole);
+  } else {
+    digits.push_back('0');
   }
-  return out;
+  if (d) {
+    digits.push_back('.');
+    if (len < d) digits.append(d - len, '0');
+    digits.append(buf + (len > d ? whole : 0), std::min(len, d));
+  }
+  return digits;
 }
 
 bool TryDecimalTextToInt32(std::string_view text, int32_t& value) {

@@ -30,9 +30,10 @@ std::string NumberToText(double value);      // general format
 
 // The value rounded half away from zero to `decimals` decimals, as the
 // patterns "0.000" (decimals 3) and "0.0" (decimals 1) show it: at least one
-// digit before the point, no thousands separators, "-" for a negative value.
-// Rounding works on the value's 15-significant-digit decimal form, so
-// 2.0005 gives "2.001".
+// digit before the point, no thousands separators, "-" for a negative value
+// that does not round to zero.  Rounding works on the double's exact value,
+// so 58.15 (stored as 58.1499...) gives "58.1" and 1234567.891 with three
+// decimals "1234567.891".
 std::string FormatFixed(double value, int decimals);
 
 // The platform's text-to-integer rule: leading blanks, an optional sign and

@@ -195,11 +195,11 @@ int BestIndex(sqlite3_vtab* v, sqlite3_index_info* info) {
     // sorter: "u<used columns>" then "k<column>[d]" per sort term.
     char buf[64];
     std::snprintf(buf, sizeof buf, "u%llx", static_cast<unsigned long long>(info->colUsed));
-    std::string spec = buf;
+    std::string order = buf;
     for (int i = 0; i < info->nOrderBy; ++i)
-      spec += "k" + std::to_string(info->aOrderBy[i].iColumn) + (info->aOrderBy[i].desc ? "d" : "");
+      order += "k" + std::to_string(info->aOrderBy[i].iColumn) + (info->aOrderBy[i].desc ? "d" : "");
     info->idxNum = 2;
-    info->idxStr = sqlite3_mprintf("%s", spec.c_str());
+    info->idxStr = sqlite3_mprintf("%s", order.c_str());
     info->needToFreeIdxStr = 1;
     info->orderByConsumed = 1;
     info->estimatedCost = rows * 1.2;
@@ -258,7 +258,7 @@ int Seek(Cursor* c) {
   return SQLITE_OK;
 }
 
-int BuildOrdered(Cursor* c, const char* spec);
+int BuildOrdered(Cursor* c, const char* order);
 
 // xFilter: starts a scan (idxNum 0), reads the record of one rowid (1) or
 // sorts the rows for an ORDER BY (2).
@@ -395,13 +395,13 @@ struct ViewEqual {
   bool operator()(std::string_view a, std::string_view b) const { return a == b; }
 };
 
-// Reads every live record once and sorts the rows by the keys in `spec`
+// Reads every live record once and sorts the rows by the keys in `order`
 // (see BestIndex).  Equal keys keep the file's order.
-int BuildOrdered(Cursor* c, const char* spec) {
+int BuildOrdered(Cursor* c, const char* order) {
   DbfFile& file = *c->table->file;
   const auto& fields = file.Fields();
   auto o = std::make_unique<Ordered>();
-  const char* p = spec;
+  const char* p = order;
   if (*p++ != 'u') return SetError(&c->table->base, "dbf: bad sort plan");
   char* next = nullptr;
   const unsigned long long used = std::strtoull(p, &next, 16);

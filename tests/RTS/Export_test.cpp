@@ -86,7 +86,7 @@ TEST(ExportNumbers, ExactValueRoundedHalfAwayFromZero) {
       {-0.05, 1, "-0.1"},
       {1e16 + 2, 1, "10000000000000002.0"},  // beyond the fast road
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatExportNumber(c.v, c.decimals), c.text) << c.v;
+  for (const auto& c : cases) EXPECT_EQ(FormatFixed(c.v, c.decimals), c.text) << c.v;
 }
 
 TEST(BuildExportList, OneLinePerMarkedRowOrPerMergedOrder) {
