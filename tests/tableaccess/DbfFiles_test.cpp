@@ -109,9 +109,9 @@ TEST_F(DbfFilesTest, OrderByMatchesSqliteOwnSort) {
     std::string mine = std::string("select C, N, R, D, rowid from S order by ") + order + ", rowid";
     // A unary plus makes each key an expression: SQLite sorts those itself.
     std::string theirs = "select C, N, R, D, rowid from S order by ";
-    std::string spec = std::string(order) + ", rowid";
+    std::string terms = std::string(order) + ", rowid";
     bool start = true;
-    for (char ch : spec) {
+    for (char ch : terms) {
       if (start && ch != ' ') {
         theirs += '+';
         start = false;
