@@ -26,6 +26,11 @@ namespace rts {
 
 namespace {
 
+// memcpy that takes an empty token, whose pointer may be null.
+inline void CopyBytes(char* to, const char* from, size_t n) {
+  if (n != 0) std::memcpy(to, from, n);
+}
+
 constexpr size_t kBlock = 4 << 20;  // bytes read at a time
 constexpr size_t kTokens = 16;
 
@@ -143,8 +148,8 @@ void AddTokens(const Tokens& t, TradeTable& table) {
   }
   std::string_view op1, op2;
   if (unknown) {
-    std::memcpy(op1Buf, op.data(), op.size());
-    std::memcpy(op2Buf, op.data(), op.size());
+    CopyBytes(op1Buf, op.data(), op.size());
+    CopyBytes(op2Buf, op.data(), op.size());
     op1Buf[op.size()] = 'P';
     op2Buf[op.size()] = 'S';
     op1 = std::string_view(op1Buf, op.size() + 1);
@@ -156,8 +161,8 @@ void AddTokens(const Tokens& t, TradeTable& table) {
     op1 = std::string_view(op1Buf, 1 + suffix.size());
     op2 = std::string_view(op2Buf, 1 + suffix.size());
   }
-  std::memcpy(secBuf, t[0].p, t[0].n);
-  std::memcpy(secBuf + t[0].n, t[1].p, t[1].n);
+  CopyBytes(secBuf, t[0].p, t[0].n);
+  CopyBytes(secBuf + t[0].n, t[1].p, t[1].n);
   AddRows(t, c1, c2, split, op1, op2, std::string_view(secBuf, t[0].n + t[1].n), table);
 }
 

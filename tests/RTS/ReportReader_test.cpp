@@ -126,7 +126,7 @@ TEST(ReportReader, LineCleaningAndEndOfFile) {
   // keeps "abc"; blank lines dropped; a bare CR is dropped; the last line
   // needs no LF.
   TradeTable t = ReadBytes(dir, std::string("S\tx\tS\tC\t1\n") + "ab\r\n" +
-                                    std::string("A\0B\tx\tS\tC\t5\n", 14) + " \t \t\r\n" +
+                                    std::string("A\0B\tx\tS\tC\t5\n", 12) + " \t \t\r\n" +
                                     "C\r\tx\tS\tC\t6\r\n" + "abc");
   std::vector<std::string> clients;
   for (size_t r = 1; r <= t.RowCount(); ++r) clients.push_back(std::string(t.Cell(r, SecurityCode)));
@@ -191,7 +191,8 @@ TradeTable ReferenceRead(const std::string& bytes) {
 TEST(ReportReader, SinglePassAgreesWithTheStepsOnRandomLines) {
   TempDir dir;
   // Bytes that matter to the reader, and ordinary ones.
-  const std::string alphabet = std::string("\t\t\t    \r\0,,--?SPB0123456789AZ\xc0\xff\x1a", 38);
+  static const char kAlphabet[] = "\t\t\t    \r\0,,--?SPB0123456789AZ\xc0\xff\x1a";
+  const std::string alphabet(kAlphabet, sizeof kAlphabet - 1);
   uint64_t seed = 12345;
   auto next = [&seed] {
     seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
