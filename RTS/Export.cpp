@@ -1,6 +1,8 @@
 #include "RTS/Export.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -239,7 +241,16 @@ ExportResult ExportBtnClick(const TradeTable& table, const MarkedList& marked,
     }
   } else {
     if (!QuestionMess("Создать файл " + Cp1251ToUtf8(t.path) + " ?")) return result;
-    CreateOutputTable(t.path);
+    // A table that could not be written would fail every insert, one
+    // message per marked trade; it is reported once and the export stops.
+    errno = 0;
+    if (!CreateOutputTable(t.path)) {
+      const int error = errno;
+      ReportException(std::runtime_error("Файл " + Cp1251ToUtf8(t.path) + " не создан" +
+                                         (error ? std::string(": ") + std::strerror(error) : "")),
+                      "Ошибка записи в выходной файл");
+      return result;
+    }
   }
 
   ExportList list = BuildExportList(table, marked, in);

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   rts::SetRussianDateNames();
   CLI::App app{"rtsbatch: the trade file preparation jobs from a shell"};
   app.require_subcommand(1);
+  app.fallthrough();  // --settings may also follow the subcommand
   Globals globals;
   app.add_option("--settings", globals.settingsPath, "settings file (default: rts.INI in the config folder)");
 

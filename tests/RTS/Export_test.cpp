@@ -279,6 +279,19 @@ TEST_F(ExportAction, QuestionsModesAndStops) {
   }
 }
 
+TEST_F(ExportAction, TableThatCannotBeCreatedIsReportedOnceAndStops) {
+  ScriptedPresenter messages({1, 1});
+  const TradeTable t = Table({{"1001", "P1", "11", "3", "2"}, {"1002", "P1", "12", "3", "2"}});
+  ExportInputs in = In();
+  in.outFileName = (dir_ / "missing" / "OUT.DBF").string();
+  EXPECT_FALSE(ExportBtnClick(t, Marks({1, 2}), in, none_).completed);
+  ASSERT_EQ(messages.shown().size(), 2u);  // the question, then one report
+  EXPECT_EQ(messages.shown()[1].text, "Ошибка записи в выходной файл");
+  ASSERT_EQ(messages.shown()[1].details.size(), 1u);
+  EXPECT_NE(messages.shown()[1].details[0].find("не создан"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
 TEST_F(ExportAction, WrongFormatLeavesTheFileUntouched) {
   // A table with lower-case field names fails the test.
   {
