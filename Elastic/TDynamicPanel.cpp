@@ -309,10 +309,13 @@ void TDynamicPanel::setScrolling(QScrollArea* box) {
 }
 
 bool TDynamicPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (scrolling_ && watched == scrolling_->viewport()) {
-    const auto type = event->type();
-    if (type == QEvent::MouseButtonDblClick || type == QEvent::MouseMove ||
-        type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
+  // Only mouse events are looked at: the others include those of the box
+  // while it is being destroyed, when it must not be touched.
+  const auto type = event->type();
+  const bool mouse = type == QEvent::MouseButtonDblClick || type == QEvent::MouseMove ||
+                     type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease;
+  if (mouse && scrolling_ && watched == scrolling_->viewport()) {
+    {
       const auto* me = static_cast<QMouseEvent*>(event);
       boxEventType_ = type;
       boxEventTime_ = me->timestamp();

@@ -147,6 +147,15 @@ TRTSForm::TRTSForm(QWidget* parent, const std::string& settingsPath)
 }
 
 TRTSForm::~TRTSForm() {
+  // The children go after this body, and focus and events still move while
+  // they do: nothing may reach this window's handlers by then.
+  QObject::disconnect(focusWatch_);
+  for (QObject* watched : {static_cast<QObject*>(Panel1), static_cast<QObject*>(Panel3),
+                           static_cast<QObject*>(FriendPanel1), static_cast<QObject*>(FriendPanel2),
+                           static_cast<QObject*>(MMVBGrid->viewport()),
+                           static_cast<QObject*>(MMVBGrid->horizontalHeader()->viewport()),
+                           static_cast<QObject*>(RxDBGrid1)})
+    if (watched) watched->removeEventFilter(this);
   // Destroy: when nothing was saved yet, the settings are saved now.
   if (FormStorage1) FormStorage1->SaveOnDestroy();
 }
@@ -363,7 +372,7 @@ void TRTSForm::CreateControls() {
   RxDBGrid1->installEventFilter(this);
   // Entering and leaving a data grid: the grid or its cell editor gets or
   // loses the focus.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+  focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     auto within = [](QWidget* grid, QWidget* w) { return w && (w == grid || grid->isAncestorOf(w)); };
     if (within(RxDBGrid1, old) && !within(RxDBGrid1, now)) RxDBGrid1Exit();
     if (within(RxDBGrid1, now) && !within(RxDBGrid1, old)) RxDBGrid1Enter();

@@ -113,6 +113,7 @@ class TRTSForm : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  QMetaObject::Connection focusWatch_;  // cut first when the window goes
   struct Lists;
   struct Output;
   void CreateControls();
