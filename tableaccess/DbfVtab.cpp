@@ -19,6 +19,15 @@
 
 namespace rts::dbf {
 
+std::string QuoteIdent(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
 struct Table {
   sqlite3_vtab base;  // must come first
   Registry* registry = nullptr;
@@ -111,15 +120,6 @@ const char* SqlType(const Field& f) {
     default:
       return "TEXT";
   }
-}
-
-std::string QuoteIdent(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
 }
 
 // xCreate/xConnect: opens the file named by the module argument and

@@ -21,6 +21,9 @@ namespace rts::dbf {
 
 struct Table;
 
+// `s` as an SQL identifier in double quotes (a quote inside doubled).
+std::string QuoteIdent(const std::string& s);
+
 class Registry {
  public:
   // Registers the module "dbf" on `db`; the registry must outlive `db`.

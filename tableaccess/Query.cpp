@@ -26,15 +26,6 @@ bool IsMacroEnd(char c) {
   return c == ' ' || c == ',' || c == ';' || c == ')' || c == '.' || c == '\r' || c == '\n';
 }
 
-std::string QuoteIdent(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
 struct Param {
   enum Kind { Text, Number, Date, Null } kind = Null;
   std::string name;
@@ -200,6 +191,21 @@ struct TQuery::Impl {
       Throw("no such table: " + name + " (no file " + name + ".DBF in the folder " +
             (folder.empty() ? std::string("current folder") : "'" + folder + "'") + ")");
     registry.Attach(db, name, path);
+  }
+
+  // Prepares `sql` and binds the query's parameters to it, once; the
+  // statement is finalized when binding fails.
+  sqlite3_stmt* PrepareBound(const std::string& sql) {
+    sqlite3_stmt* st = Prepare(sql);
+    std::vector<int> map;
+    unsigned version = ~0u;
+    try {
+      Bind(st, map, version);
+    } catch (...) {
+      sqlite3_finalize(st);
+      throw;
+    }
+    return st;
   }
 
   // Prepares `sql`, attaching every table it names from the folder.
@@ -468,7 +474,7 @@ struct TQuery::Impl {
     if (index < 0 || index >= static_cast<int>(originNames.size()) || originNames[static_cast<size_t>(index)].empty())
       Throw("field " + std::to_string(index) + " cannot be edited");
     if (value && IsBlankText(*value)) value.reset();
-    RunOnce("update " + liveTable + " set " + QuoteIdent(originNames[static_cast<size_t>(index)]) +
+    RunOnce("update " + liveTable + " set " + dbf::QuoteIdent(originNames[static_cast<size_t>(index)]) +
                 "=? where rowid=?",
             {value}, rowids[static_cast<size_t>(row)], true);
     ReadRow();
@@ -586,15 +592,7 @@ int TQuery::RecordCount() {
     std::string sql = d.stmtText;
     while (!sql.empty() && (sql.back() == ';' || sql.back() == ' ' || sql.back() == '\n' || sql.back() == '\r'))
       sql.pop_back();
-    sqlite3_stmt* st = d.Prepare("select count(*) from (" + sql + "\n)");
-    std::vector<int> map;
-    unsigned version = ~0u;
-    try {
-      d.Bind(st, map, version);
-    } catch (...) {
-      sqlite3_finalize(st);
-      throw;
-    }
+    sqlite3_stmt* st = d.PrepareBound("select count(*) from (" + sql + "\n)");
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_ROW) {
       const std::string message = sqlite3_errmsg(d.db);
@@ -649,15 +647,7 @@ void TQuery::OpenLive() {
   d.rowStmt = nullptr;
   d.CheckFiles();
   // The record number of every row, nothing more.
-  sqlite3_stmt* st = d.Prepare("select rowid from " + d.liveTable + " " + rest);
-  std::vector<int> map;
-  unsigned version = ~0u;
-  try {
-    d.Bind(st, map, version);
-  } catch (...) {
-    sqlite3_finalize(st);
-    throw;
-  }
+  sqlite3_stmt* st = d.PrepareBound("select rowid from " + d.liveTable + " " + rest);
   int rc;
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) d.rowids.push_back(sqlite3_column_int64(st, 0));
   if (rc != SQLITE_DONE) {
